@@ -157,13 +157,6 @@ TEST_F(LoggerLogTest, UnbufferedLinesReachTheFileAtOnce) {
   EXPECT_EQ(ReadLines(LogFile()).size(), 1u);
 }
 
-TEST_F(LoggerLogTest, InitializeCreatesTheLogDirectories) {
-  ASSERT_FALSE(Poco::File(logDirectory_).exists());
-  Initialize({{"EnableLogBufferedIO", "0"}});
-  LoggerLog::Error("Tag", "text");
-  EXPECT_TRUE(Poco::File(LogFile()).exists());
-}
-
 // Numbers of the "line N" lines of the log files, oldest file first.
 std::vector<int> LineNumbers(const std::vector<std::string>& files) {
   std::vector<int> numbers;

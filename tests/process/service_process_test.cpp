@@ -62,12 +62,24 @@ std::vector<std::string> Messages(const std::string& text) {
   return messages;
 }
 
+constexpr char kSdcardHome[] = "/media/sdcard/lumhaven";
+
 class ServiceTest : public ::testing::Test {
  protected:
-  ServiceProcess& Start(const Deliverable& deliverable) {
+  // Starts the service and waits until the end of its start sequence has
+  // reached the log file under `home`, whose path it returns.
+  std::string StartAndAwait(const Deliverable& deliverable,
+                            const std::string& home) {
     process_.emplace(*deliverable.executable, deliverable.name, "/tmp");
     EXPECT_TRUE(process_->Start());
-    return *process_;
+    const std::string log = LogPath(home, deliverable);
+    EXPECT_TRUE(WaitForFileContaining(log, "StartLifecheck", kStartTimeout));
+    return log;
+  }
+
+  void StopInOrder(int stopSignal = SIGTERM) {
+    process_->Signal(stopSignal);
+    EXPECT_EQ(process_->WaitForExit(kStopTimeout), 0);
   }
 
   ServiceSandbox sandbox_;
@@ -81,20 +93,16 @@ class StopSignalTest
 TEST_P(StopSignalTest, LogsStartAndStopSequenceAndExitsZero) {
   const auto [deliverable, stopSignal] = GetParam();
   const std::string name = deliverable.name;
-  const std::string log = LogPath("/media/sdcard/lumhaven", deliverable);
-  ServiceProcess& service = Start(deliverable);
-  ASSERT_TRUE(WaitForFileContaining(log, "StartLifecheck", kStartTimeout));
-
-  service.Signal(stopSignal);
-  EXPECT_EQ(service.WaitForExit(kStopTimeout), 0);
+  const std::string log = StartAndAwait(deliverable, kSdcardHome);
+  StopInOrder(stopSignal);
   const auto expected = ElementsAre(
       "INFO ToolManager " + name + " Start:20201026",
       "INFO ToolManager StartServer", "INFO ToolManager StartLifecheck",
       "INFO ToolManager Stop", "INFO ToolManager StopLifecheck",
       "INFO ToolManager StopServer", "INFO ToolManager " + name + " Stop");
   EXPECT_THAT(Messages(ReadFile(log)), expected);
-  EXPECT_THAT(Messages(service.Stdout()), expected);
-  EXPECT_THAT(service.Stderr(), IsEmpty());
+  EXPECT_THAT(Messages(process_->Stdout()), expected);
+  EXPECT_THAT(process_->Stderr(), IsEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -107,71 +115,45 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST_F(ServiceTest, BrokenPipeSignalDoesNotEndTheService) {
-  const std::string log = LogPath("/media/sdcard/lumhaven", kSkylet);
-  ServiceProcess& service = Start(kSkylet);
-  ASSERT_TRUE(WaitForFileContaining(log, "StartLifecheck", kStartTimeout));
-  service.Signal(SIGPIPE);
-  EXPECT_EQ(service.WaitForExit(std::chrono::milliseconds(100)), std::nullopt);
-  service.Signal(SIGTERM);
-  EXPECT_EQ(service.WaitForExit(kStopTimeout), 0);
+  StartAndAwait(kSkylet, kSdcardHome);
+  process_->Signal(SIGPIPE);
+  EXPECT_EQ(process_->WaitForExit(std::chrono::milliseconds(100)),
+            std::nullopt);
+  StopInOrder();
 }
 
 TEST_F(ServiceTest, ReadOnlySdcardMovesTheHomeToTmp) {
   sandbox_.MountReadOnly("/media/sdcard");
-  const std::string log = LogPath("/tmp/lumhaven", kSkylet);
-  ServiceProcess& service = Start(kSkylet);
-  ASSERT_TRUE(WaitForFileContaining(log, "StartLifecheck", kStartTimeout));
-  service.Signal(SIGTERM);
-  EXPECT_EQ(service.WaitForExit(kStopTimeout), 0);
+  const std::string log = StartAndAwait(kSkylet, "/tmp/lumhaven");
+  StopInOrder();
   EXPECT_THAT(ReadFile(log), HasSubstr("Skylet Stop"));
   EXPECT_FALSE(Poco::File("/tmp/lumhaven/write_test").exists());
-  EXPECT_FALSE(Poco::File("/media/sdcard/lumhaven").exists());
+  EXPECT_FALSE(Poco::File(kSdcardHome).exists());
 }
 
 TEST_F(ServiceTest, SettingsFileChoosesHomeAndThreshold) {
   WriteFile(ServiceSandbox::SettingsFilePath(),
             SettingsXml({{"SdcardPath", "/media/card2"}, {"LogLevel", "3"}}));
-  const std::string log = LogPath("/media/card2/lumhaven", kWattlet);
-  ServiceProcess& service = Start(kWattlet);
+  process_.emplace(wattletExecutable, "Wattlet", "/tmp");
+  ASSERT_TRUE(process_->Start());
   // Only Error and Fatal lines pass: the file appears but stays empty.
+  const std::string log = LogPath("/media/card2/lumhaven", kWattlet);
   ASSERT_TRUE(
       WaitUntil([&] { return Poco::File(log).exists(); }, kStartTimeout));
-  service.Signal(SIGTERM);
-  EXPECT_EQ(service.WaitForExit(kStopTimeout), 0);
+  StopInOrder();
   EXPECT_THAT(ReadFile(log), IsEmpty());
-  EXPECT_THAT(service.Stdout(), IsEmpty());
-  EXPECT_FALSE(Poco::File("/media/sdcard/lumhaven").exists());
+  EXPECT_THAT(process_->Stdout(), IsEmpty());
+  EXPECT_FALSE(Poco::File(kSdcardHome).exists());
 }
 
 TEST_F(ServiceTest, StrayLog4cxxConfigurationIsIgnored) {
   // Would switch the service's logger off if the library read it.
   WriteFile("/tmp/log4cxx.properties",
             "log4j.rootLogger=OFF\nlog4j.logger.com.kestrova.skylet=OFF\n");
-  const std::string log = LogPath("/media/sdcard/lumhaven", kSkylet);
-  ServiceProcess& service = Start(kSkylet);
-  ASSERT_TRUE(WaitForFileContaining(log, "StartLifecheck", kStartTimeout));
-  service.Signal(SIGTERM);
-  EXPECT_EQ(service.WaitForExit(kStopTimeout), 0);
+  const std::string log = StartAndAwait(kSkylet, kSdcardHome);
+  StopInOrder();
   EXPECT_THAT(ReadFile(log), HasSubstr("Skylet Stop"));
 }
-
-class UnusableSettingsTest : public ServiceTest,
-                             public ::testing::WithParamInterface<const char*> {
-};
-
-TEST_P(UnusableSettingsTest, DefaultsStand) {
-  WriteFile(ServiceSandbox::SettingsFilePath(), GetParam());
-  const std::string log = LogPath("/media/sdcard/lumhaven", kSkylet);
-  ServiceProcess& service = Start(kSkylet);
-  ASSERT_TRUE(WaitForFileContaining(log, "StartLifecheck", kStartTimeout));
-  service.Signal(SIGTERM);
-  EXPECT_EQ(service.WaitForExit(kStopTimeout), 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    NotParseableOrOtherRoot, UnusableSettingsTest,
-    ::testing::Values("<LoggerSetting><LogLevel>3",
-                      "<Other><LogLevel>3</LogLevel></Other>"));
 
 }  // namespace
 }  // namespace testing
