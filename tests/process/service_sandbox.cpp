@@ -76,6 +76,7 @@ bool ServiceSandbox::EnterPrivateNamespaces(std::string* error) {
 ServiceSandbox::ServiceSandbox() {
   Check(inPrivateNamespaces, "ServiceSandbox outside private namespaces");
   for (const Mount& m : kMounts) {
+    Poco::File(m.path).createDirectories();  // a machine without /media
     Check(mount("tmpfs", m.path, "tmpfs", MS_NOSUID | MS_NODEV, m.options) == 0,
           m.path);
   }
