@@ -2,10 +2,9 @@
 // and commands) is decided by the deliverable library it is linked with.
 #include <clocale>
 #include <csignal>
-#include <cstdio>
 
-#include "log/deliverable.h"
 #include "log/logger_log.h"
+#include "main/run_service.h"
 #include "main/tool_manager.h"
 
 namespace {
@@ -34,12 +33,8 @@ void InstallSignalHandlers() {
 int main() {
   std::setlocale(LC_CTYPE, "");
   InstallSignalHandlers();
-  tool::ToolManager& manager = tool::ToolManager::GetInstance();
-  const bool stoppedInOrder = manager.Run();
-  if (!stoppedInOrder) {
-    std::fprintf(stderr, "%s: start failed: %s\n", tool::kDeliverable.name,
-                 manager.GetStartError().c_str());
-  }
+  const int status = tool::RunService(tool::ToolManager::GetInstance());
+  // Writes out what is still buffered before the process ends.
   tool::LoggerLog::Shutdown();
-  return stoppedInOrder ? 0 : 1;
+  return status;
 }

@@ -17,6 +17,7 @@
 
 #include "log/logger_log.h"
 #include "log/logger_setting_xml_manager.h"
+#include "main/run_service.h"
 #include "support/test_files.h"
 
 namespace tool {
@@ -52,18 +53,23 @@ class ToolManagerTest : public ::testing::Test {
     return lines;
   }
 
-  // Runs `manager` on a thread of its own until it has logged its start.
-  std::future<bool> StartRunning(ToolManager& manager) {
-    std::future<bool> result =
-        std::async(std::launch::async, [&manager] { return manager.Run(); });
+  // Waits until a manager has logged the end of its start sequence.
+  void AwaitStart() const {
     const auto deadline = std::chrono::steady_clock::now() + kDeadline;
     while (std::chrono::steady_clock::now() < deadline) {
       const std::vector<std::string> lines = Lines();
       if (!lines.empty() && lines.back() == "INFO ToolManager StartLifecheck") {
-        break;
+        return;
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+  }
+
+  // Runs `manager` on a thread of its own until it has logged its start.
+  std::future<bool> StartRunning(ToolManager& manager) {
+    std::future<bool> result =
+        std::async(std::launch::async, [&manager] { return manager.Run(); });
+    AwaitStart();
     return result;
   }
 
@@ -151,6 +157,24 @@ TEST_P(FailedStartTest, ReleasesWhatStartedAndReportsWhy) {
 
 INSTANTIATE_TEST_SUITE_P(PocoAndStdExceptions, FailedStartTest,
                          ::testing::Bool());
+
+TEST_F(ToolManagerTest, ServiceExitStatusTellsAFailedStartFromAStop) {
+  FailingStartManager failing(true);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(RunService(failing), 1);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "Skylet: start failed: I/O error: watchdog unusable\n");
+
+  ToolManager manager;
+  ::testing::internal::CaptureStderr();
+  std::future<int> status = std::async(
+      std::launch::async, [&manager] { return RunService(manager); });
+  AwaitStart();
+  manager.Stop();
+  ASSERT_EQ(status.wait_for(kDeadline), std::future_status::ready);
+  EXPECT_EQ(status.get(), 0);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+}
 
 }  // namespace
 }  // namespace tool
