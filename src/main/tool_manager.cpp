@@ -70,19 +70,20 @@ bool ToolManager::Run() {
 
 void ToolManager::ReleaseAfterFailedStart() {
   LoggerLog::Fatal(kTag, "Start failed. [" + startError_ + "]");
+  ReleaseAll();
+  LoggerLog::Flush();
+}
+
+void ToolManager::ReleaseAll() {
   ReleaseChannelControllers();
   StopLifecheck();
   StopServer();
   running_.store(false);
-  LoggerLog::Flush();
 }
 
 void ToolManager::Stop() {
   LoggerLog::Info(kTag, "Stop");
-  ReleaseChannelControllers();
-  StopLifecheck();
-  StopServer();
-  running_.store(false);
+  ReleaseAll();
   LoggerLog::Info(kTag, kDeliverable.stopLogText);
   LoggerLog::Flush();
 }

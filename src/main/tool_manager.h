@@ -60,6 +60,9 @@ class ToolManager {
 
  private:
   void ReleaseAfterFailedStart();
+  // Releases the controllers, the lifecheck and the server, in that order,
+  // and clears the running flag.
+  void ReleaseAll();
 
   // The server, the lifecheck and the controllers arrive with their own
   // classes; until then the steps only keep whether they have run.
