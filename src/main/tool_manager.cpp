@@ -34,7 +34,7 @@ void ToolManager::RequestStop() noexcept {
   stopRequested.store(true, std::memory_order_relaxed);
 }
 
-ToolManager::ToolManager() = default;
+ToolManager::ToolManager(Poco::UInt16 serverPort) : serverPort_(serverPort) {}
 
 bool ToolManager::Run() {
   if (running_.exchange(true)) return true;
@@ -91,15 +91,17 @@ void ToolManager::Stop() {
 std::string ToolManager::GetStartError() const { return startError_; }
 
 void ToolManager::StartServer() {
-  if (serverStarted_) return;
+  if (loggerServer_) return;
   LoggerLog::Info(kTag, "StartServer");
-  serverStarted_ = true;
+  loggerServer_ = std::make_unique<LoggerServer>(serverPort_);
+  loggerServer_->Start();
 }
 
 void ToolManager::StopServer() {
-  if (!serverStarted_) return;
+  if (!loggerServer_) return;
   LoggerLog::Info(kTag, "StopServer");
-  serverStarted_ = false;
+  loggerServer_->Stop();
+  loggerServer_.reset();
 }
 
 void ToolManager::StartLifecheck() {

@@ -1,8 +1,13 @@
 #ifndef TOOL_MAIN_TOOL_MANAGER_H_
 #define TOOL_MAIN_TOOL_MANAGER_H_
 
+#include <Poco/Types.h>
+
 #include <atomic>
+#include <memory>
 #include <string>
+
+#include "server/logger_server.h"
 
 namespace tool {
 
@@ -26,9 +31,10 @@ class ToolManager {
   // Async-signal-safe: it only sets a lock-free flag.
   static void RequestStop() noexcept;
 
-  // A manager that has started nothing. Logging must already be set up;
-  // outside tests only GetInstance constructs one.
-  ToolManager();
+  // A manager that has started nothing; its command server will listen on
+  // `serverPort` (0 lets the system choose, for tests). Logging must already
+  // be set up; outside tests only GetInstance constructs one.
+  explicit ToolManager(Poco::UInt16 serverPort = LoggerServer::kPort);
   virtual ~ToolManager() = default;
 
   ToolManager(const ToolManager&) = delete;
@@ -64,9 +70,10 @@ class ToolManager {
   // and clears the running flag.
   void ReleaseAll();
 
-  // The server, the lifecheck and the controllers arrive with their own
-  // classes; until then the steps only keep whether they have run.
-  bool serverStarted_ = false;
+  const Poco::UInt16 serverPort_;
+  std::unique_ptr<LoggerServer> loggerServer_;
+  // The lifecheck and the controllers arrive with their own classes; until
+  // then their steps only keep whether they have run.
   bool lifecheckStarted_ = false;
   bool controllersCreated_ = false;
 

@@ -78,7 +78,7 @@ class ToolManagerTest : public ::testing::Test {
 };
 
 TEST_F(ToolManagerTest, RequestedStopRunsTheStopSequenceOnRunsThread) {
-  ToolManager manager;
+  ToolManager manager(0);
   std::future<bool> run = StartRunning(manager);
   ToolManager::RequestStop();
   ASSERT_EQ(run.wait_for(kDeadline), std::future_status::ready);
@@ -93,7 +93,7 @@ TEST_F(ToolManagerTest, RequestedStopRunsTheStopSequenceOnRunsThread) {
 }
 
 TEST_F(ToolManagerTest, SecondRunWhileRunningStartsNothing) {
-  ToolManager manager;
+  ToolManager manager(0);
   std::future<bool> run = StartRunning(manager);
   EXPECT_TRUE(manager.Run());  // returns at once
   manager.Stop();
@@ -109,7 +109,7 @@ TEST_F(ToolManagerTest, SecondRunWhileRunningStartsNothing) {
 }
 
 TEST_F(ToolManagerTest, RepeatedStopReleasesNothing) {
-  ToolManager manager;
+  ToolManager manager(0);
   std::future<bool> run = StartRunning(manager);
   manager.Stop();
   ASSERT_EQ(run.wait_for(kDeadline), std::future_status::ready);
@@ -126,7 +126,7 @@ TEST_F(ToolManagerTest, RepeatedStopReleasesNothing) {
 class FailingStartManager : public ToolManager {
  public:
   explicit FailingStartManager(bool pocoException)
-      : pocoException_(pocoException) {}
+      : ToolManager(0), pocoException_(pocoException) {}
   void StartLifecheck() override {
     if (pocoException_) throw Poco::IOException("watchdog unusable");
     throw std::runtime_error("out of threads");
@@ -165,7 +165,7 @@ TEST_F(ToolManagerTest, ServiceExitStatusTellsAFailedStartFromAStop) {
   EXPECT_EQ(::testing::internal::GetCapturedStderr(),
             "Skylet: start failed: I/O error: watchdog unusable\n");
 
-  ToolManager manager;
+  ToolManager manager(0);
   ::testing::internal::CaptureStderr();
   std::future<int> status = std::async(
       std::launch::async, [&manager] { return RunService(manager); });

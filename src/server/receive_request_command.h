@@ -1,0 +1,40 @@
+#ifndef TOOL_SERVER_RECEIVE_REQUEST_COMMAND_H_
+#define TOOL_SERVER_RECEIVE_REQUEST_COMMAND_H_
+
+#include <Poco/DOM/Node.h>
+
+#include <memory>
+#include <string>
+
+#include "server/send_reply_command.h"
+
+namespace tool {
+
+// The base of every command: what the request named and carried. A command
+// lives for one request, on the thread that serves it.
+class ReceiveRequestCommand {
+ public:
+  // `requestData` is the request's requestData element, or null when it has
+  // none. It is not owned and stays valid only while the executor that
+  // made this command runs it; a command must not keep it beyond Execute.
+  ReceiveRequestCommand(std::string requestId, std::string commandName,
+                        Poco::XML::Node* requestData);
+  virtual ~ReceiveRequestCommand() = default;
+
+  ReceiveRequestCommand(const ReceiveRequestCommand&) = delete;
+  ReceiveRequestCommand& operator=(const ReceiveRequestCommand&) = delete;
+
+  // Runs the command and returns its reply, never empty in a concrete
+  // command; failures are reported in the reply. The base has no reply and
+  // returns an empty pointer.
+  virtual std::shared_ptr<SendReplyCommand> Execute();
+
+ protected:
+  const std::string requestId_;
+  const std::string commandName_;
+  Poco::XML::Node* const requestData_;
+};
+
+}  // namespace tool
+
+#endif  // TOOL_SERVER_RECEIVE_REQUEST_COMMAND_H_

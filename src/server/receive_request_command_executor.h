@@ -1,0 +1,45 @@
+#ifndef TOOL_SERVER_RECEIVE_REQUEST_COMMAND_EXECUTOR_H_
+#define TOOL_SERVER_RECEIVE_REQUEST_COMMAND_EXECUTOR_H_
+
+#include <Poco/DOM/Node.h>
+
+#include <memory>
+#include <string>
+
+#include "server/command_table.h"
+#include "server/receive_request_command.h"
+
+namespace tool {
+
+// Turns the body of one commandRequest into the text of its reply: parses
+// it, makes the command its name selects and runs it.
+//
+// Keeps no state between calls. One executor serves one request; several
+// executors may run at once on different threads.
+class ReceiveRequestCommandExecutor {
+ public:
+  // `commands` must remain live while the executor is used.
+  explicit ReceiveRequestCommandExecutor(
+      const CommandTable& commands = kCommandTable);
+  virtual ~ReceiveRequestCommandExecutor() = default;
+
+  // The complete reply text, never empty. A body that is not well-formed
+  // XML (or declares entities beyond the parser's limits), a missing
+  // command element and any exception raised on the way become a FAILURE
+  // reply with id "0" and code "400"; an unknown name becomes FAILURE
+  // "command not found." with the request's id. Never throws.
+  std::string ExecuteRequest(const std::string& body) const;
+
+  // The command that `commandName` selects, or a FailedRequestCommand when
+  // none does. Never empty.
+  std::shared_ptr<ReceiveRequestCommand> CreateRequestCommand(
+      const std::string& requestId, const std::string& commandName,
+      Poco::XML::Node* requestData) const;
+
+ private:
+  const CommandTable& commands_;
+};
+
+}  // namespace tool
+
+#endif  // TOOL_SERVER_RECEIVE_REQUEST_COMMAND_EXECUTOR_H_
