@@ -13,8 +13,8 @@ FailedRequestCommand::FailedRequestCommand(
 
 std::shared_ptr<SendReplyCommand> FailedRequestCommand::Execute() {
   return std::make_shared<SendReplyCommand>(
-      CommandResponseElement::CreateResponseDocument(false, requestId_,
-                                                     detail_, nullptr));
+      CommandResponseElement::CreateResponseDocument(false, requestId_, detail_,
+                                                     nullptr));
 }
 
 std::string FailedRequestCommand::ReplyText(const std::string& requestId,

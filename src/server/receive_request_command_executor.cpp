@@ -35,8 +35,8 @@ std::string ReceiveRequestCommandExecutor::ExecuteRequest(
     // URL. Expat's amplification limit stops entity-expansion bombs.
     parser.setFeature(Poco::XML::XMLReader::FEATURE_EXTERNAL_GENERAL_ENTITIES,
                       false);
-    parser.setFeature(
-        Poco::XML::XMLReader::FEATURE_EXTERNAL_PARAMETER_ENTITIES, false);
+    parser.setFeature(Poco::XML::XMLReader::FEATURE_EXTERNAL_PARAMETER_ENTITIES,
+                      false);
     Poco::AutoPtr<Poco::XML::Document> document = parser.parseString(body);
     Poco::XML::Node* command =
         document->getNodeByPath("/commandRequest/command");

@@ -38,6 +38,8 @@ class ServiceProcess {
 
   std::string Stdout() const;
   std::string Stderr() const;
+  // The process id while it runs, else -1.
+  pid_t Pid() const { return pid_; }
 
  private:
   const int executable_;

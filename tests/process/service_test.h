@@ -1,0 +1,62 @@
+#ifndef TOOL_TESTS_PROCESS_SERVICE_TEST_H_
+#define TOOL_TESTS_PROCESS_SERVICE_TEST_H_
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "process/service_process.h"
+#include "process/service_sandbox.h"
+
+namespace tool {
+namespace testing {
+
+constexpr auto kStartTimeout = std::chrono::seconds(5);
+// An orderly stop takes at most one 500 ms pause of the main loop.
+constexpr auto kStopTimeout = std::chrono::milliseconds(1500);
+constexpr char kSdcardHome[] = "/media/sdcard/lumhaven";
+
+// Executables opened by the test program's main before the sandbox hides
+// the build directory.
+extern int skyletExecutable;
+extern int wattletExecutable;
+
+struct Deliverable {
+  const char* name;
+  const int* executable;
+};
+
+void PrintTo(const Deliverable& deliverable, std::ostream* out);
+
+extern const Deliverable kSkylet;
+extern const Deliverable kWattlet;
+
+std::string LogPath(const std::string& home, const Deliverable& deliverable);
+
+// "[time UTC] [INFO] ToolManager Stop" -> "INFO ToolManager Stop".
+std::vector<std::string> Messages(const std::string& text);
+
+// A test with fresh fixed directories and at most one service process.
+class ServiceTest : public ::testing::Test {
+ protected:
+  // Starts the service and waits until the end of its start sequence has
+  // reached the log file under `home`, whose path it returns.
+  std::string StartAndAwait(const Deliverable& deliverable,
+                            const std::string& home);
+
+  // Stops the service with `stopSignal` and expects exit status 0.
+  void StopInOrder(int stopSignal = SIGTERM);
+
+  ServiceSandbox sandbox_;
+  std::optional<ServiceProcess> process_;
+};
+
+}  // namespace testing
+}  // namespace tool
+
+#endif  // TOOL_TESTS_PROCESS_SERVICE_TEST_H_
