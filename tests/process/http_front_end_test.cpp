@@ -77,6 +77,15 @@ TEST_F(HttpFrontEndTest, PostToAnyPathGetsTheExecutorsReply) {
   }
 }
 
+TEST_F(HttpFrontEndTest, WattletAnswersOnTheSamePortWithItsOwnCommands) {
+  StartAndAwait(kWattlet, kSdcardHome);
+  const HttpReply reply = HttpExchange(
+      PostRequest("<commandRequest id=\"4\"><command>RestartForWeatherSensor"
+                  "</command></commandRequest>"));
+  EXPECT_EQ(reply.status, 200);
+  EXPECT_EQ(ReplyText(reply.body, "detail/message"), "command not found.");
+}
+
 TEST_F(HttpFrontEndTest, OtherMethodsAreRefusedWithoutBody) {
   Start();
   for (const char* method : {"GET", "HEAD", "PUT"}) {
