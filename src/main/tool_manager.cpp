@@ -13,6 +13,7 @@ namespace {
 
 constexpr char kTag[] = "ToolManager";
 constexpr useconds_t kMainLoopPause = 500000;
+constexpr int kChannelNumbers[] = {1, 2, 3};
 
 // Set by RequestStop, possibly inside a signal handler, and taken by Run's
 // loop on the main thread.
@@ -116,11 +117,33 @@ void ToolManager::StopLifecheck() {
   lifecheckStarted_ = false;
 }
 
-void ToolManager::CreateChannelControllers() { controllersCreated_ = true; }
+void ToolManager::CreateChannelControllers() {
+  auto controllers = std::make_unique<ControllerList>();
+  for (int channelNo : kChannelNumbers) {
+    controllers->push_back(std::make_shared<RS485ChannelController>(channelNo));
+  }
+  std::lock_guard<std::mutex> lock(controllersMutex_);
+  if (!controllers_) controllers_ = std::move(controllers);
+}
 
 void ToolManager::ReleaseChannelControllers() {
-  if (!controllersCreated_) return;
-  controllersCreated_ = false;
+  std::unique_ptr<ControllerList> controllers;
+  {
+    std::lock_guard<std::mutex> lock(controllersMutex_);
+    controllers = std::move(controllers_);
+  }
+  if (!controllers) return;
+  for (const auto& controller : *controllers) controller->StopLogging();
+}
+
+std::shared_ptr<RS485ChannelController> ToolManager::GetChannelController(
+    int channelNo) const {
+  std::lock_guard<std::mutex> lock(controllersMutex_);
+  if (!controllers_) return nullptr;
+  for (const auto& controller : *controllers_) {
+    if (controller->GetChannelNo() == channelNo) return controller;
+  }
+  return nullptr;
 }
 
 }  // namespace tool

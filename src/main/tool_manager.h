@@ -5,8 +5,11 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
+#include "rs485/rs485_channel_controller.h"
 #include "server/logger_server.h"
 
 namespace tool {
@@ -64,6 +67,11 @@ class ToolManager {
   virtual void CreateChannelControllers();
   virtual void ReleaseChannelControllers();
 
+  // The controller of `channelNo` (1 to 3); empty when there is none or
+  // the controllers are not created. Safe from any thread.
+  std::shared_ptr<RS485ChannelController> GetChannelController(
+      int channelNo) const;
+
  private:
   void ReleaseAfterFailedStart();
   // Releases the controllers, the lifecheck and the server, in that order,
@@ -72,10 +80,13 @@ class ToolManager {
 
   const Poco::UInt16 serverPort_;
   std::unique_ptr<LoggerServer> loggerServer_;
-  // The lifecheck and the controllers arrive with their own classes; until
-  // then their steps only keep whether they have run.
+  // The lifecheck arrives with its own class; until then its steps only
+  // keep whether they have run.
   bool lifecheckStarted_ = false;
-  bool controllersCreated_ = false;
+  using ControllerList = std::vector<std::shared_ptr<RS485ChannelController>>;
+  // Request threads look controllers up while Stop may release the list.
+  mutable std::mutex controllersMutex_;
+  std::unique_ptr<ControllerList> controllers_;
 
   std::atomic<bool> running_{false};
   std::string startError_;

@@ -1,0 +1,7 @@
+#include "rs485/request.h"
+
+namespace tool {
+
+void Request::Process() {}
+
+}  // namespace tool
