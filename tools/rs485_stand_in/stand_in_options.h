@@ -1,0 +1,34 @@
+#ifndef TOOL_TOOLS_RS485_STAND_IN_STAND_IN_OPTIONS_H_
+#define TOOL_TOOLS_RS485_STAND_IN_STAND_IN_OPTIONS_H_
+
+#include <string>
+#include <vector>
+
+#include "rs485_stand_in/device_kinds.h"
+
+namespace stand_in {
+
+// Where the gateway's services look for the RS-485 communication service.
+constexpr char kDefaultSocketPath[] = "/mnt/system/orvanecom/orvane.com";
+
+// The command line of one run.
+struct StandInOptions {
+  std::string socketPath = kDefaultSocketPath;
+  std::string recordLogPath;  // empty: no record log; "-": standard output
+  std::vector<ChannelDevice> devices;  // at most one per channel
+  bool help = false;
+};
+
+// Reads the arguments after the program name. Each option takes its value
+// either as the next argument or after "=" ("--socket=PATH"). Returns false
+// and sets `*error` to a one-line reason for an unknown option, a missing
+// value, a bad device or a second device on one channel.
+bool ParseStandInOptions(int argc, const char* const* argv,
+                         StandInOptions* options, std::string* error);
+
+// The usage text, ending in a newline.
+std::string StandInUsage();
+
+}  // namespace stand_in
+
+#endif  // TOOL_TOOLS_RS485_STAND_IN_STAND_IN_OPTIONS_H_
