@@ -1,0 +1,319 @@
+// Runs the stand-in program and exchanges records with it over its socket.
+// The records are laid out here from the wire format, byte by byte, so that
+// a layout mistake shared with the product's client would still show.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/test_files.h"
+
+extern char** environ;
+
+namespace stand_in {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using tool::testing::ReadFile;
+using tool::testing::ReadLines;
+
+constexpr auto kDeadline = std::chrono::seconds(5);
+constexpr auto kPollInterval = std::chrono::milliseconds(5);
+constexpr std::size_t kRecordSize = 4285;
+constexpr std::size_t kReplyHeader = 71;
+
+bool WaitUntil(const std::function<bool()>& condition) {
+  const auto deadline = std::chrono::steady_clock::now() + kDeadline;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(kPollInterval);
+  }
+  return true;
+}
+
+void Put(Bytes* record, std::size_t offset, uint32_t value, int width) {
+  for (int i = 0; i < width; ++i) {
+    (*record)[offset + i] = static_cast<uint8_t>(value >> (8 * i));
+  }
+}
+
+// An access record on `channel`: a port-setting record when `frame` is
+// empty, else a command record carrying it. The line block is the one the
+// services send: address 1, format 0x13, timeout 500, delimiter 1, 0, wait 2.
+Bytes AccessRecord(uint32_t channel, uint8_t baud, const Bytes& frame = {}) {
+  Bytes record(kRecordSize, 0);
+  Put(&record, 0, kRecordSize, 4);
+  Put(&record, 8, channel - 1, 4);
+  record[12] = 1;
+  Put(&record, 64, channel, 4);
+  const Bytes block = {baud, 0x01, 0x13, 0xF4, 0x01, 0x01, 0x00, 0x02};
+  std::copy(block.begin(), block.end(), record.begin() + 68);
+  if (!frame.empty()) {
+    record[286] = 1;
+    Put(&record, 287, static_cast<uint32_t>(frame.size()), 2);
+    std::copy(frame.begin(), frame.end(), record.begin() + 289);
+  }
+  return record;
+}
+
+// Header fields of a reply; a reply too short to have them fails the test
+// and reads as -1, so that the checks after it fail too instead of reading
+// past the end.
+int32_t Status(const Bytes& reply) {
+  if (reply.size() < kReplyHeader) {
+    ADD_FAILURE() << "reply of " << reply.size() << " bytes";
+    return -1;
+  }
+  int32_t status;
+  std::memcpy(&status, reply.data() + 64, 4);
+  return status;
+}
+
+int16_t FrameLength(const Bytes& reply) {
+  if (reply.size() < kReplyHeader) return -1;
+  return static_cast<int16_t>(reply[68] | reply[69] << 8);
+}
+
+Bytes Frame(const Bytes& reply) {
+  if (reply.size() < kReplyHeader) return {};
+  return Bytes(reply.begin() + kReplyHeader, reply.end());
+}
+
+class StandInTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char directory[] = "/tmp/stand_in_test.XXXXXX";
+    ASSERT_NE(mkdtemp(directory), nullptr);
+    directory_ = directory;
+    // A missing parent, as on a fresh gateway.
+    socketPath_ = directory_ + "/orvanecom/orvane.com";
+    logPath_ = directory_ + "/records.log";
+  }
+
+  void TearDown() override {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      EXPECT_EQ(WaitForExit(), 0) << ReadFile(directory_ + "/stderr");
+      EXPECT_FALSE(std::filesystem::exists(socketPath_));
+    }
+    std::filesystem::remove_all(directory_);
+  }
+
+  // Starts the program on the test's socket and record log, followed by
+  // `arguments`, with its output in files of the test directory.
+  void Spawn(const std::vector<std::string>& arguments) {
+    std::vector<std::string> words = {"rs485_stand_in", "--socket", socketPath_,
+                                      "--record-log", logPath_};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    const std::string out = directory_ + "/stdout";
+    const std::string err = directory_ + "/stderr";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_EQ(posix_spawn(&pid_, STAND_IN_PATH, &actions, nullptr, argv.data(),
+                          environ),
+              0);
+    posix_spawn_file_actions_destroy(&actions);
+  }
+
+  void Start(const std::vector<std::string>& arguments = {}) {
+    Spawn(arguments);
+    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(socketPath_); }))
+        << ReadFile(directory_ + "/stderr");
+  }
+
+  // The exit code, or empty when the program had to be killed.
+  std::optional<int> WaitForExit() {
+    int status = 0;
+    const bool ended =
+        WaitUntil([&] { return waitpid(pid_, &status, WNOHANG) == pid_; });
+    if (!ended) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    pid_ = -1;
+    if (!ended || !WIFEXITED(status)) return std::nullopt;
+    return WEXITSTATUS(status);
+  }
+
+  int Connect() {
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address = {};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socketPath_.c_str(),
+                 sizeof address.sun_path - 1);
+    const timeval timeout = {5, 0};
+    setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+    EXPECT_EQ(connect(socket, reinterpret_cast<const sockaddr*>(&address),
+                      sizeof address),
+              0);
+    return socket;
+  }
+
+  static void Send(int socket, const Bytes& bytes) {
+    EXPECT_EQ(send(socket, bytes.data(), bytes.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(bytes.size()));
+  }
+
+  // Everything up to the service's close; fails the test on a time-out.
+  static Bytes ReceiveAll(int socket) {
+    Bytes reply;
+    uint8_t buffer[4096];
+    ssize_t count;
+    while ((count = recv(socket, buffer, sizeof buffer, 0)) > 0) {
+      reply.insert(reply.end(), buffer, buffer + count);
+    }
+    EXPECT_EQ(count, 0) << "the service did not close the connection";
+    close(socket);
+    return reply;
+  }
+
+  // Sends `record` as the client does, keeping its own side open, and
+  // returns the reply.
+  Bytes Exchange(const Bytes& record) {
+    const int socket = Connect();
+    Send(socket, record);
+    return ReceiveAll(socket);
+  }
+
+  std::string directory_;
+  std::string socketPath_;
+  std::string logPath_;
+  pid_t pid_ = -1;
+};
+
+TEST_F(StandInTest, PortSettingGetsEmptySuccessReply) {
+  Start();
+  const Bytes reply = Exchange(AccessRecord(2, 3));
+  ASSERT_EQ(reply.size(), kReplyHeader);
+  EXPECT_EQ(Status(reply), 0);
+  EXPECT_EQ(FrameLength(reply), 0);
+  EXPECT_EQ(ReadLines(logPath_),
+            (std::vector<std::string>{
+                "port ch=2 index=1 baud=3 address=1 format=0x13 timeout=500 "
+                "delimiter=1 delimiterbyte=0 wait=2",
+                "reply ch=2 status=0 frame="}));
+  EXPECT_NE(ReadFile(directory_ + "/stderr")
+                .find("rs485_stand_in listening on " + socketPath_),
+            std::string::npos);
+}
+
+TEST_F(StandInTest, DevicesAnswerOnTheirChannelsOnly) {
+  Start({"--device", "1:echo", "--device=3:fixed:0A0b0c"});
+  const Bytes frame = {0x01, 0x46, 0x05, 0xD2, 0x63};
+  const Bytes echoed = Exchange(AccessRecord(1, 1, frame));
+  EXPECT_EQ(Status(echoed), 0);
+  EXPECT_EQ(FrameLength(echoed), 5);
+  EXPECT_EQ(Frame(echoed), frame);
+
+  const Bytes fixed = Exchange(AccessRecord(3, 1, frame));
+  EXPECT_EQ(Status(fixed), 0);
+  EXPECT_EQ(FrameLength(fixed), 3);
+  EXPECT_EQ(Frame(fixed), (Bytes{0x0a, 0x0b, 0x0c}));
+
+  const Bytes silent = Exchange(AccessRecord(2, 1, frame));
+  ASSERT_EQ(silent.size(), kReplyHeader);
+  EXPECT_EQ(Status(silent), 1);
+  EXPECT_EQ(FrameLength(silent), 0);
+
+  EXPECT_EQ(ReadLines(logPath_),
+            (std::vector<std::string>{
+                "command ch=1 index=0 baud=1 format=0x13 frame=014605d263",
+                "reply ch=1 status=0 frame=014605d263",
+                "command ch=3 index=2 baud=1 format=0x13 frame=014605d263",
+                "reply ch=3 status=0 frame=0a0b0c",
+                "command ch=2 index=1 baud=1 format=0x13 frame=014605d263",
+                "reply ch=2 status=1 frame="}));
+}
+
+TEST_F(StandInTest, BadRecordsGetNoReplyOrAnErrorStatus) {
+  Start({"--device", "1:echo"});
+  const Bytes good = AccessRecord(1, 1, {0x01, 0x02});
+
+  const int shortRecord = Connect();
+  Send(shortRecord, Bytes(good.begin(), good.begin() + 100));
+  shutdown(shortRecord, SHUT_WR);
+  EXPECT_TRUE(ReceiveAll(shortRecord).empty());
+
+  Bytes wrongLength = good;
+  wrongLength[0] = 0xBC;  // 4284
+  EXPECT_TRUE(Exchange(wrongLength).empty());
+
+  Bytes longFrame = good;
+  Put(&longFrame, 287, 3997, 2);
+  const Bytes refused = Exchange(longFrame);
+  ASSERT_EQ(refused.size(), kReplyHeader);
+  EXPECT_EQ(Status(refused), 2);
+
+  const Bytes answered = Exchange(good);
+  EXPECT_EQ(Status(answered), 0);
+  EXPECT_EQ(Frame(answered), (Bytes{0x01, 0x02}));
+  EXPECT_EQ(
+      ReadLines(logPath_),
+      (std::vector<std::string>{
+          "invalid bytes=100 length=4285", "invalid bytes=4285 length=4284",
+          "command ch=1 index=0 baud=1 format=0x13 frame=",
+          "reply ch=1 status=2 frame=",
+          "command ch=1 index=0 baud=1 format=0x13 frame=0102",
+          "reply ch=1 status=0 frame=0102"}));
+}
+
+TEST_F(StandInTest, ServesOthersWhileOneRecordIsIncomplete) {
+  Start({"--device", "2:echo"});
+  const Bytes record = AccessRecord(2, 1, {0x7f});
+  const int waiting = Connect();
+  Send(waiting, Bytes(record.begin(), record.begin() + 100));
+
+  EXPECT_EQ(Status(Exchange(AccessRecord(1, 1))), 0);
+
+  Send(waiting, Bytes(record.begin() + 100, record.end()));
+  const Bytes answered = ReceiveAll(waiting);
+  EXPECT_EQ(Status(answered), 0);
+  EXPECT_EQ(Frame(answered), (Bytes{0x7f}));
+}
+
+TEST_F(StandInTest, BadOptionsExitWithStatus2) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"--device", "9:nonsense"},
+      {"--device", "1:nonsense"},
+      {"--device", "2:fixed:abc"},
+      {"--device", "2:fixed:0g"},
+      {"--device", "1:echo", "--device", "1:echo"},
+      {"--device"},
+      {"--port", "1"},
+  };
+  for (const auto& arguments : cases) {
+    SCOPED_TRACE(arguments.back());
+    Spawn(arguments);
+    EXPECT_EQ(WaitForExit(), 2);
+    EXPECT_NE(ReadFile(directory_ + "/stderr").find("Usage:"),
+              std::string::npos);
+  }
+  EXPECT_FALSE(std::filesystem::exists(socketPath_));
+}
+
+}  // namespace
+}  // namespace stand_in
