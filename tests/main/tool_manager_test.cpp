@@ -121,6 +121,25 @@ TEST_F(ToolManagerTest, RepeatedStopReleasesNothing) {
   EXPECT_EQ(lines[afterFirstStop + 1], "INFO ToolManager Skylet Stop");
 }
 
+TEST_F(ToolManagerTest, ControllersServeChannelsOneToThreeUntilReleased) {
+  ToolManager manager(0);
+  EXPECT_EQ(manager.GetChannelController(1), nullptr);
+  manager.CreateChannelControllers();
+  const auto first = manager.GetChannelController(1);
+  for (int channelNo : {1, 2, 3}) {
+    const auto controller = manager.GetChannelController(channelNo);
+    ASSERT_NE(controller, nullptr);
+    EXPECT_EQ(controller->GetChannelNo(), channelNo);
+  }
+  EXPECT_EQ(manager.GetChannelController(0), nullptr);
+  EXPECT_EQ(manager.GetChannelController(4), nullptr);
+  manager.CreateChannelControllers();  // keeps the controllers it has
+  EXPECT_EQ(manager.GetChannelController(1), first);
+  manager.ReleaseChannelControllers();
+  EXPECT_EQ(manager.GetChannelController(1), nullptr);
+  manager.ReleaseChannelControllers();
+}
+
 // A manager whose lifecheck cannot start, the way a taken port keeps the
 // server from starting.
 class FailingStartManager : public ToolManager {
