@@ -42,20 +42,26 @@ bool ToolManager::Run() {
   startError_.clear();
   LoggerLog::Info(kTag,
                   std::string(kDeliverable.startLogText) + kFrameworkVersion);
-  bool started = false;
-  try {
-    StartServer();
-    StartLifecheck();
-    CreateChannelControllers();
-    started = true;
-  } catch (const Poco::Exception& e) {
-    startError_ = e.displayText();
-  } catch (const std::exception& e) {
-    startError_ = e.what();
-  }
-  if (!started) {
-    ReleaseAfterFailedStart();
-    return false;
+  {
+    // A Stop from another thread waits until the start is complete, so that
+    // it releases everything that was started.
+    std::lock_guard<std::mutex> lock(stepsMutex_);
+    if (!running_.load()) return true;  // stopped before the start began
+    bool started = false;
+    try {
+      StartServer();
+      StartLifecheck();
+      CreateChannelControllers();
+      started = true;
+    } catch (const Poco::Exception& e) {
+      startError_ = e.displayText();
+    } catch (const std::exception& e) {
+      startError_ = e.what();
+    }
+    if (!started) {
+      ReleaseAfterFailedStart();
+      return false;
+    }
   }
   LoggerLog::Flush();
   while (running_.load()) {
@@ -84,7 +90,10 @@ void ToolManager::ReleaseAll() {
 
 void ToolManager::Stop() {
   LoggerLog::Info(kTag, "Stop");
-  ReleaseAll();
+  {
+    std::lock_guard<std::mutex> lock(stepsMutex_);
+    ReleaseAll();
+  }
   LoggerLog::Info(kTag, kDeliverable.stopLogText);
   LoggerLog::Flush();
 }

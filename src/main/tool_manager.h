@@ -19,9 +19,9 @@ namespace tool {
 // them again in reverse order.
 //
 // One instance serves the process (GetInstance). Run blocks on the thread
-// that calls it; Stop may be called from any thread and more than once, but
-// two Stop calls must not overlap. RequestStop is the only operation that may
-// be called from a signal handler.
+// that calls it; Stop may be called from any thread and more than once, and
+// waits for a start sequence that is under way. RequestStop is the only
+// operation that may be called from a signal handler.
 class ToolManager {
  public:
   // The process's manager. The first call sets up logging from the fixed
@@ -88,6 +88,8 @@ class ToolManager {
   mutable std::mutex controllersMutex_;
   std::unique_ptr<ControllerList> controllers_;
 
+  // Keeps the start sequence and the releases of Stop apart.
+  std::mutex stepsMutex_;
   std::atomic<bool> running_{false};
   std::string startError_;
 };
