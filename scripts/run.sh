@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Builds the services and runs one of them in the foreground until Ctrl-C:
+# Builds a service and the RS-485 stand-in, starts the stand-in on the
+# services' default socket with simulated devices, and runs the service in
+# the foreground until Ctrl-C:
 #   scripts/run.sh [skylet|wattlet]      (default skylet)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,16 +14,42 @@ esac
 
 bash scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOOL_BUILD_TESTS=OFF >/dev/null
-cmake --build build -j"$(nproc)" --target "$service"
+cmake --build build -j"$(nproc)" --target "$service" rs485_stand_in
+
+# Every frame and reply the stand-in sees goes to this file, one line each.
+records=build/rs485_stand_in.records
+./build/tools/rs485_stand_in/rs485_stand_in \
+  --device 1:echo --device 2:echo --device 3:echo \
+  --record-log "$records" 2>build/rs485_stand_in.err &
+stand_in_pid=$!
+for _ in $(seq 50); do
+  [ -S /mnt/system/orvanecom/orvane.com ] && break
+  kill -0 "$stand_in_pid" 2>/dev/null || break
+  sleep 0.1
+done
+if [ -S /mnt/system/orvanecom/orvane.com ]; then
+  echo "RS-485 stand-in: echo devices on channels 1 to 3; records in $records"
+else
+  echo "RS-485 stand-in did not start ($(cat build/rs485_stand_in.err));" \
+    "device commands will fail without it." >&2
+  stand_in_pid=
+fi
 
 echo "Starting $service; its log file is $service.log under" \
   "/media/sdcard/lumhaven/Log/Tool (or /tmp/lumhaven/Log/Tool). Ctrl-C stops it."
 "./build/$service" &
 pid=$!
+stop() {
+  kill -TERM "$pid" 2>/dev/null || true
+}
 # The service stops in order on SIGTERM; Ctrl-C is turned into that.
-trap 'kill -TERM "$pid" 2>/dev/null || true' INT TERM
+trap stop INT TERM
 status=0
 while kill -0 "$pid" 2>/dev/null; do
   wait "$pid" || status=$?
 done
+if [ -n "$stand_in_pid" ]; then
+  kill -TERM "$stand_in_pid" 2>/dev/null || true
+  wait "$stand_in_pid" 2>/dev/null || true
+fi
 exit "$status"
