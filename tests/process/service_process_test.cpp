@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <regex>
@@ -82,6 +83,23 @@ TEST_F(ServiceTest, SettingsFileChoosesHomeAndThreshold) {
   EXPECT_THAT(ReadFile(log), IsEmpty());
   EXPECT_THAT(process_->Stdout(), IsEmpty());
   EXPECT_FALSE(Poco::File(kSdcardHome).exists());
+}
+
+TEST_F(ServiceTest, StopReleasesTheThreeChannelControllersFirst) {
+  WriteFile(ServiceSandbox::SettingsFilePath(),
+            SettingsXml({{"LogLevel", "0"}}));
+  const std::string log = StartAndAwait(kWattlet, kSdcardHome);
+  StopInOrder();
+  const std::vector<std::string> messages = Messages(ReadFile(log));
+  const auto stop =
+      std::find(messages.begin(), messages.end(), "INFO ToolManager Stop");
+  ASSERT_LE(stop + 5, messages.end());
+  EXPECT_THAT(
+      std::vector<std::string>(stop, stop + 5),
+      ElementsAre("INFO ToolManager Stop", "DEBUG Channel Channel closed.",
+                  "DEBUG Channel Channel closed.",
+                  "DEBUG Channel Channel closed.",
+                  "INFO ToolManager StopLifecheck"));
 }
 
 TEST_F(ServiceTest, StrayLog4cxxConfigurationIsIgnored) {
