@@ -52,9 +52,15 @@ void RS485ChannelController::StartLogging(int channelNo, int baudCode,
   record::StoreUint32(buffer + record::kChannelNoOffset, channelNo_);
   buffer[record::kBaudCodeOffset] = static_cast<std::uint8_t>(baudCode_);
   accessData_ = std::move(accessData);
-  channel_->Start();
   auto worker = std::make_unique<ChannelWorker>(this);
-  worker->Start();
+  try {
+    channel_->Start();
+    worker->Start();
+  } catch (...) {
+    // Stays idle, as it was, when no thread could be had.
+    accessData_.reset();
+    throw;
+  }
   worker_ = std::move(worker);
 }
 

@@ -53,8 +53,9 @@ class RS485ChannelController : public ChannelWorkerInterface,
   // Opens a device-setting connection: prepares the access record with the
   // port parameters for `baudCode` and the data-bit, stop-bit and parity
   // codes, and has the port-setting record sent from the worker thread.
-  // Returns at once. An open connection is left as it is. Throws
-  // Poco::SystemException when no thread can be started.
+  // Returns at once. An open connection is left as it is. Throws a
+  // Poco::Exception when no thread can be started; the controller then
+  // stays idle.
   void StartLogging(int channelNo, int baudCode, int address, int dataBits,
                     int stopBits, int parity);
 
