@@ -1,5 +1,8 @@
 #include "rs485_stand_in/device_kinds.h"
 
+#include <cstddef>
+#include <iterator>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -7,6 +10,7 @@
 #include "rs485_stand_in/fixed_device.h"
 #include "rs485_stand_in/hex_text.h"
 #include "rs485_stand_in/reply_record.h"
+#include "rs485_stand_in/weather_sensor_device.h"
 
 namespace stand_in {
 namespace {
@@ -18,7 +22,9 @@ using DeviceFactory = std::unique_ptr<SimulatedDevice> (*)(
 
 struct DeviceKind {
   const char* name;
-  const char* usage;  // the value's form and what the device does
+  // The value's form and what the device does; lines after the first are
+  // indented by DeviceKindsUsage as the first is.
+  const char* usage;
   DeviceFactory create;
 };
 
@@ -45,11 +51,80 @@ std::unique_ptr<SimulatedDevice> MakeFixedDevice(
   return std::make_unique<FixedDevice>(std::move(answer));
 }
 
+// The weather sensor's arguments, in order, and the largest value of each.
+struct WeatherArgument {
+  const char* name;
+  uint32_t max;
+};
+constexpr WeatherArgument kWeatherArguments[] = {
+    {"ADDRESS", std::numeric_limits<uint8_t>::max()},
+    {"BAUD", std::numeric_limits<uint8_t>::max()},
+    {"PARAM", std::numeric_limits<uint8_t>::max()},
+    {"DEAF", std::numeric_limits<uint32_t>::max()},
+};
+// DEAF may be left out.
+constexpr std::size_t kRequiredWeatherArguments = 3;
+
+// Reads a decimal number of at most `max`: digits only, no sign.
+bool ParseDecimal(const std::string& text, uint32_t max, uint32_t* value) {
+  if (text.empty()) return false;
+  uint64_t number = 0;
+  for (const char digit : text) {
+    if (digit < '0' || digit > '9') return false;
+    number = number * 10 + static_cast<uint64_t>(digit - '0');
+    if (number > max) return false;
+  }
+  *value = static_cast<uint32_t>(number);
+  return true;
+}
+
+std::vector<std::string> SplitFields(const std::string& text) {
+  std::vector<std::string> fields;
+  std::size_t start = 0;
+  for (std::size_t colon; (colon = text.find(':', start)) != std::string::npos;
+       start = colon + 1) {
+    fields.push_back(text.substr(start, colon - start));
+  }
+  fields.push_back(text.substr(start));
+  return fields;
+}
+
+std::unique_ptr<SimulatedDevice> MakeWeatherSensorDevice(
+    const std::optional<std::string>& arguments, std::string* error) {
+  const std::vector<std::string> fields =
+      arguments ? SplitFields(*arguments) : std::vector<std::string>();
+  if (fields.size() < kRequiredWeatherArguments ||
+      fields.size() > std::size(kWeatherArguments)) {
+    *error = "weather needs ADDRESS:BAUD:PARAM[:DEAF]";
+    return nullptr;
+  }
+  uint32_t values[std::size(kWeatherArguments)] = {};
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    const WeatherArgument& argument = kWeatherArguments[i];
+    if (!ParseDecimal(fields[i], argument.max, &values[i])) {
+      *error = std::string("weather ") + argument.name + " \"" + fields[i] +
+               "\" is not a decimal number from 0 to " +
+               std::to_string(argument.max);
+      return nullptr;
+    }
+  }
+  return std::make_unique<WeatherSensorDevice>(
+      static_cast<uint8_t>(values[0]), static_cast<uint8_t>(values[1]),
+      static_cast<uint8_t>(values[2]), values[3]);
+}
+
 constexpr DeviceKind kDeviceKinds[] = {
     {"echo", "CH:echo        answers every frame with the frame itself",
      MakeEchoDevice},
     {"fixed", "CH:fixed:HEX   answers every frame with the bytes HEX",
      MakeFixedDevice},
+    {"weather",
+     "CH:weather:ADDRESS:BAUD:PARAM[:DEAF]\n"
+     "  Modbus weather sensor at slave ADDRESS, silent unless\n"
+     "  the line matches its BAUD and PARAM settings; applies\n"
+     "  settings written to it on a restart, then ignores DEAF\n"
+     "  frames (default 0)",
+     MakeWeatherSensorDevice},
 };
 
 const DeviceKind* FindKind(const std::string& name) {
@@ -100,9 +175,13 @@ std::optional<ChannelDevice> MakeChannelDevice(const std::string& text,
 
 std::string DeviceKindsUsage() {
   std::string usage;
+  constexpr char kIndent[] = "                        ";
   for (const DeviceKind& kind : kDeviceKinds) {
-    usage += "                        ";
-    usage += kind.usage;
+    usage += kIndent;
+    for (const char* c = kind.usage; *c != '\0'; ++c) {
+      usage += *c;
+      if (*c == '\n') usage += kIndent;
+    }
     usage += '\n';
   }
   return usage;
