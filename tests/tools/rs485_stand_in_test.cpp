@@ -55,14 +55,16 @@ void Put(Bytes* record, std::size_t offset, uint32_t value, int width) {
 
 // An access record on `channel`: a port-setting record when `frame` is
 // empty, else a command record carrying it. The line block is the one the
-// services send: address 1, format 0x13, timeout 500, delimiter 1, 0, wait 2.
-Bytes AccessRecord(uint32_t channel, uint8_t baud, const Bytes& frame = {}) {
+// services send: address 1, format 0x13 unless told, timeout 500,
+// delimiter 1, 0, wait 2.
+Bytes AccessRecord(uint32_t channel, uint8_t baud, const Bytes& frame = {},
+                   uint8_t format = 0x13) {
   Bytes record(kRecordSize, 0);
   Put(&record, 0, kRecordSize, 4);
   Put(&record, 8, channel - 1, 4);
   record[12] = 1;
   Put(&record, 64, channel, 4);
-  const Bytes block = {baud, 0x01, 0x13, 0xF4, 0x01, 0x01, 0x00, 0x02};
+  const Bytes block = {baud, 0x01, format, 0xF4, 0x01, 0x01, 0x00, 0x02};
   std::copy(block.begin(), block.end(), record.begin() + 68);
   if (!frame.empty()) {
     record[286] = 1;
@@ -249,6 +251,21 @@ TEST_F(StandInTest, DevicesAnswerOnTheirChannelsOnly) {
                 "reply ch=2 status=1 frame="}));
 }
 
+TEST_F(StandInTest, WeatherSensorAnswersOnlyAtTheLineOfTheLastPortSetting) {
+  Start({"--device", "1:weather:1:2:0"});
+  const Bytes probe = {0x01, 0x46, 0x05, 0xD2, 0x63};
+  EXPECT_EQ(Status(Exchange(AccessRecord(1, 3, {}, 0x03))), 0);
+  const Bytes answered = Exchange(AccessRecord(1, 3, probe));
+  EXPECT_EQ(Status(answered), 0);
+  EXPECT_EQ(FrameLength(answered), 5);
+  EXPECT_EQ(Frame(answered), probe);
+
+  EXPECT_EQ(Status(Exchange(AccessRecord(1, 1, {}, 0x03))), 0);
+  const Bytes silent = Exchange(AccessRecord(1, 3, probe));
+  ASSERT_EQ(silent.size(), kReplyHeader);
+  EXPECT_EQ(Status(silent), 1);
+}
+
 TEST_F(StandInTest, BadRecordsGetNoReplyOrAnErrorStatus) {
   Start({"--device", "1:echo"});
   const Bytes good = AccessRecord(1, 1, {0x01, 0x02});
@@ -301,6 +318,7 @@ TEST_F(StandInTest, BadOptionsExitWithStatus2) {
       {"--device", "1:nonsense"},
       {"--device", "2:fixed:abc"},
       {"--device", "2:fixed:0g"},
+      {"--device", "1:weather:1:2"},
       {"--device", "1:echo", "--device", "1:echo"},
       {"--device"},
       {"--port", "1"},
