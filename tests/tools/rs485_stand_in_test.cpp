@@ -218,9 +218,13 @@ TEST_F(StandInTest, PortSettingGetsEmptySuccessReply) {
                 "port ch=2 index=1 baud=3 address=1 format=0x13 timeout=500 "
                 "delimiter=1 delimiterbyte=0 wait=2",
                 "reply ch=2 status=0 frame="}));
-  EXPECT_NE(ReadFile(directory_ + "/stderr")
-                .find("rs485_stand_in listening on " + socketPath_),
-            std::string::npos);
+  // The line is written once the server runs, which may be after it served.
+  const std::string stderrPath = directory_ + "/stderr";
+  EXPECT_TRUE(WaitUntil([&] {
+    return ReadFile(stderrPath)
+               .find("rs485_stand_in listening on " + socketPath_) !=
+           std::string::npos;
+  })) << ReadFile(stderrPath);
 }
 
 TEST_F(StandInTest, DevicesAnswerOnTheirChannelsOnly) {
