@@ -14,6 +14,9 @@ namespace tool {
 namespace {
 
 constexpr char kTag[] = "RS485ChannelController";
+// Bounds StartLogging's wait for its worker thread, which queues the record
+// first thing.
+constexpr long kPortSettingQueueWait = 5000;
 
 }  // namespace
 
@@ -53,6 +56,7 @@ void RS485ChannelController::StartLogging(int channelNo, int baudCode,
   buffer[record::kBaudCodeOffset] = static_cast<std::uint8_t>(baudCode_);
   accessData_ = std::move(accessData);
   auto worker = std::make_unique<ChannelWorker>(this);
+  portSettingQueued_.reset();
   try {
     channel_->Start();
     worker->Start();
@@ -62,6 +66,7 @@ void RS485ChannelController::StartLogging(int channelNo, int baudCode,
     throw;
   }
   worker_ = std::move(worker);
+  portSettingQueued_.tryWait(kPortSettingQueueWait);
 }
 
 void RS485ChannelController::StopLogging() {
@@ -82,7 +87,15 @@ void RS485ChannelController::PushAccessRequest(RS485AccessRequest* request) {
   channel_->PushRequest(request);
 }
 
-void RS485ChannelController::Begin() { SendPortSetting(); }
+void RS485ChannelController::Begin() {
+  try {
+    SendPortSetting();
+  } catch (...) {
+    portSettingQueued_.set();
+    throw;
+  }
+  portSettingQueued_.set();
+}
 
 bool RS485ChannelController::IsRepeat() { return false; }
 

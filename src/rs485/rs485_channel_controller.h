@@ -1,6 +1,8 @@
 #ifndef TOOL_RS485_RS485_CHANNEL_CONTROLLER_H_
 #define TOOL_RS485_RS485_CHANNEL_CONTROLLER_H_
 
+#include <Poco/Event.h>
+
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -53,9 +55,10 @@ class RS485ChannelController : public ChannelWorkerInterface,
   // Opens a device-setting connection: prepares the access record with the
   // port parameters for `baudCode` and the data-bit, stop-bit and parity
   // codes, and has the port-setting record sent from the worker thread.
-  // Returns at once. An open connection is left as it is. Throws a
-  // Poco::Exception when no thread can be started; the controller then
-  // stays idle.
+  // Returns once that record is queued, so that it goes out ahead of the
+  // connection's command exchanges. An open connection is left as it is. Throws
+  // a Poco::Exception when no thread can be started; the controller then stays
+  // idle.
   void StartLogging(int channelNo, int baudCode, int address, int dataBits,
                     int stopBits, int parity);
 
@@ -84,6 +87,8 @@ class RS485ChannelController : public ChannelWorkerInterface,
 
   const LoggerSettingXmlManager& settings_;
   std::mutex settingMutex_;
+  // Set by the worker once the port-setting record is queued.
+  Poco::Event portSettingQueued_;
   // Guards currentRequest_, which the worker thread (End) and the channel's
   // thread (OnResult, OnDropped) both touch.
   std::mutex requestMutex_;
