@@ -1,12 +1,21 @@
 #include "main/tool_manager.h"
 
 #include <Poco/Exception.h>
+#include <Poco/Format.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <exception>
+#include <future>
 
 #include "log/deliverable.h"
 #include "log/logger_log.h"
+#include "main/port_com_tables.h"
+#include "rs485/rs485_access_request.h"
+#include "rs485/rs485_record_layout.h"
+#include "rs485/rs485_send_command_request.h"
+#include "rs485/send_device_setting_command_result.h"
 
 namespace tool {
 namespace {
@@ -14,6 +23,13 @@ namespace {
 constexpr char kTag[] = "ToolManager";
 constexpr useconds_t kMainLoopPause = 500000;
 constexpr int kChannelNumbers[] = {1, 2, 3};
+constexpr char kSendCommand[] = "SendCommandDeviceSettingConnection";
+
+void LogSendCommand(int channel, int address, int baudCode) {
+  LoggerLog::Debug(
+      kTag, Poco::format("%s ch:%d, add:%d, baud:%d", std::string(kSendCommand),
+                         channel, address, baudCode));
+}
 
 // Set by RequestStop, possibly inside a signal handler, and taken by Run's
 // loop on the main thread.
@@ -35,11 +51,20 @@ void ToolManager::RequestStop() noexcept {
   stopRequested.store(true, std::memory_order_relaxed);
 }
 
-ToolManager::ToolManager(Poco::UInt16 serverPort) : serverPort_(serverPort) {}
+ToolManager::ToolManager(Poco::UInt16 serverPort)
+    : ToolManager(serverPort, LoggerSettingXmlManager::GetInstance()) {}
+
+ToolManager::ToolManager(Poco::UInt16 serverPort,
+                         const LoggerSettingXmlManager& settings)
+    : serverPort_(serverPort), settings_(settings) {}
 
 bool ToolManager::Run() {
   if (running_.exchange(true)) return true;
   startError_.clear();
+  {
+    std::lock_guard<std::mutex> lock(pauseMutex_);
+    stopped_ = false;
+  }
   LoggerLog::Info(kTag,
                   std::string(kDeliverable.startLogText) + kFrameworkVersion);
   {
@@ -94,6 +119,11 @@ void ToolManager::Stop() {
     std::lock_guard<std::mutex> lock(stepsMutex_);
     ReleaseAll();
   }
+  {
+    std::lock_guard<std::mutex> lock(pauseMutex_);
+    stopped_ = true;
+  }
+  pauseWake_.notify_all();
   LoggerLog::Info(kTag, kDeliverable.stopLogText);
   LoggerLog::Flush();
 }
@@ -129,7 +159,8 @@ void ToolManager::StopLifecheck() {
 void ToolManager::CreateChannelControllers() {
   auto controllers = std::make_unique<ControllerList>();
   for (int channelNo : kChannelNumbers) {
-    controllers->push_back(std::make_shared<RS485ChannelController>(channelNo));
+    controllers->push_back(
+        std::make_shared<RS485ChannelController>(channelNo, settings_));
   }
   std::lock_guard<std::mutex> lock(controllersMutex_);
   if (!controllers_) controllers_ = std::move(controllers);
@@ -142,7 +173,13 @@ void ToolManager::ReleaseChannelControllers() {
     controllers = std::move(controllers_);
   }
   if (!controllers) return;
-  for (const auto& controller : *controllers) controller->StopLogging();
+  for (const auto& controller : *controllers) {
+    // A controller in use is closed by its operation, which holds it alive
+    // until then; waiting here would hold up the stop for its exchanges.
+    std::unique_lock<std::mutex> lock(controller->GetSettingMutex(),
+                                      std::try_to_lock);
+    if (lock.owns_lock()) controller->StopLogging();
+  }
 }
 
 std::shared_ptr<RS485ChannelController> ToolManager::GetChannelController(
@@ -153,6 +190,189 @@ std::shared_ptr<RS485ChannelController> ToolManager::GetChannelController(
     if (controller->GetChannelNo() == channelNo) return controller;
   }
   return nullptr;
+}
+
+bool ToolManager::DeviceSettingConnection(
+    int channel, int address, int baudrate, int param,
+    const std::vector<const std::uint8_t*>& datalist,
+    const std::vector<int>& sizelist, int checkKind) {
+  return RunDeviceSetting("DeviceSettingConnection", false, channel, address,
+                          baudrate, param, datalist, sizelist, checkKind);
+}
+
+bool ToolManager::DeviceSettingConnectionUntilSuccess(
+    int channel, int address, int baudrate, int param,
+    const std::vector<const std::uint8_t*>& datalist,
+    const std::vector<int>& sizelist, int checkKind) {
+  return RunDeviceSetting("DeviceSettingConnectionUntilSuccess", true, channel,
+                          address, baudrate, param, datalist, sizelist,
+                          checkKind);
+}
+
+bool ToolManager::RunDeviceSetting(
+    const char* name, bool untilSuccess, int channel, int address, int baudrate,
+    int param, const std::vector<const std::uint8_t*>& datalist,
+    const std::vector<int>& sizelist, int checkKind) {
+  const std::string operation = name;
+  LoggerLog::Debug(kTag, Poco::format("%s call ch:%d, address:%d", operation,
+                                      channel, address));
+  if (datalist.empty() || sizelist.empty()) {
+    LoggerLog::Error(
+        kTag,
+        Poco::format("%s datalist sizelist empty datalist:%d, sizelist:%d",
+                     operation, static_cast<int>(datalist.size()),
+                     static_cast<int>(sizelist.size())));
+    return false;
+  }
+  if (datalist.size() != sizelist.size()) {
+    LoggerLog::Error(
+        kTag, Poco::format("%s datalist sizelist not equal data:%d, size:%d",
+                           operation, static_cast<int>(datalist.size()),
+                           static_cast<int>(sizelist.size())));
+    return false;
+  }
+  // Holding the controller keeps it alive should Stop release the list now.
+  const std::shared_ptr<RS485ChannelController> controller =
+      GetChannelController(channel);
+  if (!controller) return false;
+  std::lock_guard<std::mutex> lock(controller->GetSettingMutex());
+
+  const PortComParams codes = GetPortComParams(static_cast<unsigned>(param));
+  const int baudCode = BaudCode(baudrate);
+  try {
+    controller->StartLogging(channel, baudCode, address, codes.dataBit,
+                             codes.stopBit, codes.parity);
+  } catch (const Poco::Exception& e) {
+    LoggerLog::Error(
+        kTag, operation + " connection failed. [" + e.displayText() + "]");
+    return false;
+  }
+  bool result = false;
+  for (std::size_t i = 0; i < datalist.size(); ++i) {
+    const std::shared_ptr<ByteDataHolder> reply = SendCommand(
+        *controller, channel, address, baudCode, datalist[i], sizelist[i]);
+    if (!reply) {
+      result = false;
+      LoggerLog::Error(kTag, "### received data null");
+      if (untilSuccess) continue;
+      break;
+    }
+    auto sent = std::make_shared<ByteDataHolder>(sizelist[i]);
+    if (datalist[i] != nullptr) {
+      std::copy(datalist[i], datalist[i] + sent->GetSize(), sent->GetData());
+    }
+    if (SendDeviceSettingCommandResult(sent, checkKind)
+            .CheckReceivedData(reply)) {
+      LoggerLog::Debug(kTag, "### send data response OK");
+      result = true;
+      if (untilSuccess) break;
+    } else {
+      result = false;
+      LoggerLog::Error(kTag, "### send data response error");
+      if (!untilSuccess) break;
+    }
+  }
+  controller->StopLogging();
+  return result;
+}
+
+std::shared_ptr<ByteDataHolder> ToolManager::SendCommandDeviceSettingConnection(
+    int channel, int address, int baudCode, const std::uint8_t* data,
+    int length) {
+  const std::shared_ptr<RS485ChannelController> controller =
+      GetChannelController(channel);
+  if (!controller) {
+    LogSendCommand(channel, address, baudCode);
+    return nullptr;
+  }
+  return SendCommand(*controller, channel, address, baudCode, data, length);
+}
+
+std::shared_ptr<ByteDataHolder> ToolManager::SendCommand(
+    RS485ChannelController& controller, int channel, int address, int baudCode,
+    const std::uint8_t* data, int length) {
+  LogSendCommand(channel, address, baudCode);
+  const std::shared_ptr<DeviceComProcessAccessData> access =
+      controller.GetAccessData();
+  if (!access || data == nullptr || length < 0) {
+    LoggerLog::Error(kTag, kSendCommand + std::string(" Send data set failed"));
+    return nullptr;
+  }
+  ByteDataHolder frame(length);
+  std::copy(data, data + length, frame.GetData());
+  LoggerLog::Info(kTag, "Send Data [" + frame.ToHexString() + "]");
+  if (!access->SetSendData(address, data, length)) {
+    LoggerLog::Error(kTag, kSendCommand + std::string(" Send data set failed"));
+    return nullptr;
+  }
+  std::uint8_t* record = access->GetBuffer();
+  record::StoreUint32(record + record::kChannelNoOffset, channel);
+  record[record::kBaudCodeOffset] = static_cast<std::uint8_t>(baudCode);
+
+  RS485SendCommandRequest request(address, settings_);
+  std::future<std::shared_ptr<ByteDataHolder>> reply = request.GetFuture();
+  RS485AccessRequest* accessRequest = request.CreateAccessRequest();
+  accessRequest->SetAccessData(access->GetBuffer(), access->GetSize(), access);
+  controller.PushAccessRequest(accessRequest);
+  // Completed in every case, with an empty reply when the exchange failed.
+  return reply.get();
+}
+
+PortComParams ToolManager::GetPortComParams(unsigned param) const {
+  const SerialParamTable& table = kPortComTables.serialParams;
+  const PortComParams codes =
+      param < table.size ? table.rows[param] : table.other;
+  LoggerLog::Debug(
+      kTag,
+      Poco::format("%s in:%d, data_bit:%d, stop_bit:%d, parity:%d",
+                   std::string("GetPortComParams"), static_cast<int>(param),
+                   codes.dataBit, codes.stopBit, codes.parity));
+  return codes;
+}
+
+int ToolManager::GetPortComBaudrate(unsigned baudrate) const {
+  const BaudrateTable& table = kPortComTables.baudrates;
+  int code = static_cast<int>(baudrate);
+  if (table.codes != nullptr) {
+    code = baudrate < table.size ? table.codes[baudrate] : table.other;
+  }
+  LoggerLog::Debug(kTag, Poco::format("%s baudrate:%d->%d",
+                                      std::string("GetPortComBaudrate"),
+                                      static_cast<int>(baudrate), code));
+  return code;
+}
+
+int ToolManager::BaudCode(int baudrate) const {
+  if (kPortComTables.baudrates.codes == nullptr) return baudrate;
+  return GetPortComBaudrate(static_cast<unsigned>(baudrate));
+}
+
+void ToolManager::SetConnectedParams(int channel, int baudrate, int address,
+                                     int param, int checkKind) {
+  std::lock_guard<std::mutex> lock(paramsMutex_);
+  connectedParams_ = {checkKind, channel, baudrate, address, param};
+}
+
+DeviceConnectionParams ToolManager::GetConnectedParams() const {
+  std::lock_guard<std::mutex> lock(paramsMutex_);
+  return connectedParams_;
+}
+
+void ToolManager::SetUpdatedParams(int channel, int baudrate, int address,
+                                   int param, int checkKind) {
+  std::lock_guard<std::mutex> lock(paramsMutex_);
+  updatedParams_ = {checkKind, channel, baudrate, address, param};
+}
+
+DeviceConnectionParams ToolManager::GetUpdatedParams() const {
+  std::lock_guard<std::mutex> lock(paramsMutex_);
+  return updatedParams_;
+}
+
+bool ToolManager::PauseUnlessStopped(int milliseconds) {
+  std::unique_lock<std::mutex> lock(pauseMutex_);
+  return !pauseWake_.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                              [this] { return stopped_; });
 }
 
 }  // namespace tool

@@ -4,11 +4,17 @@
 #include <Poco/Types.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "log/logger_setting_xml_manager.h"
+#include "main/device_connection_params.h"
+#include "main/port_com_params.h"
+#include "rs485/byte_data_holder.h"
 #include "rs485/rs485_channel_controller.h"
 #include "server/logger_server.h"
 
@@ -16,12 +22,16 @@ namespace tool {
 
 // The service's spine: starts the HTTP command server, the lifecheck watchdog
 // and the RS-485 channel controllers, idles until it is stopped, and releases
-// them again in reverse order.
+// them again in reverse order. Between start and stop it carries the
+// commands' frames to their device (the device-setting operations) and
+// keeps the line settings under which the device last answered.
 //
 // One instance serves the process (GetInstance). Run blocks on the thread
 // that calls it; Stop may be called from any thread and more than once, and
 // waits for a start sequence that is under way. RequestStop is the only
-// operation that may be called from a signal handler.
+// operation that may be called from a signal handler. The device-setting
+// operations and the parameter stores are safe from any thread; operations
+// on one channel run one after another.
 class ToolManager {
  public:
   // The process's manager. The first call sets up logging from the fixed
@@ -35,9 +45,12 @@ class ToolManager {
   static void RequestStop() noexcept;
 
   // A manager that has started nothing; its command server will listen on
-  // `serverPort` (0 lets the system choose, for tests). Logging must already
-  // be set up; outside tests only GetInstance constructs one.
+  // `serverPort` (0 lets the system choose, for tests) and its channel
+  // controllers reach the communication service through `settings`, which
+  // must remain live while the manager exists. Logging must already be set
+  // up; outside tests only GetInstance constructs one.
   explicit ToolManager(Poco::UInt16 serverPort = LoggerServer::kPort);
+  ToolManager(Poco::UInt16 serverPort, const LoggerSettingXmlManager& settings);
   virtual ~ToolManager() = default;
 
   ToolManager(const ToolManager&) = delete;
@@ -72,13 +85,74 @@ class ToolManager {
   std::shared_ptr<RS485ChannelController> GetChannelController(
       int channelNo) const;
 
+  // Opens a device-setting connection on `channel` at the line settings for
+  // the device's `baudrate` and serial-parameter setting `param`, sends the
+  // frames (command bytes: 2-byte length, frame; entry i of `datalist` holds
+  // entry i of `sizelist` bytes, which are only read) one after another,
+  // judges each reply as `checkKind` says, and closes the connection.
+  // Returns true only when every frame was answered well; stops at the first
+  // that was not. False with nothing sent for empty or unequal lists or a
+  // channel without controller. Holds the channel's setting mutex
+  // throughout, so blocks while another operation runs on the channel.
+  bool DeviceSettingConnection(int channel, int address, int baudrate,
+                               int param,
+                               const std::vector<const std::uint8_t*>& datalist,
+                               const std::vector<int>& sizelist, int checkKind);
+
+  // As DeviceSettingConnection, but returns true as soon as one frame is
+  // answered well, without sending the rest; false when none was.
+  bool DeviceSettingConnectionUntilSuccess(
+      int channel, int address, int baudrate, int param,
+      const std::vector<const std::uint8_t*>& datalist,
+      const std::vector<int>& sizelist, int checkKind);
+
+  // Sends one frame of `length` bytes at `data` on the connection that the
+  // calling device-setting operation holds open on `channel`, and blocks
+  // until the service has answered. Returns the reply bytes, or empty when
+  // no reply came, the frame does not fit or no connection is open.
+  std::shared_ptr<ByteDataHolder> SendCommandDeviceSettingConnection(
+      int channel, int address, int baudCode, const std::uint8_t* data,
+      int length);
+
+  // The service's codes for the device's serial-parameter setting `param`
+  // and baud-rate setting `baudrate`; settings beyond the device's table get
+  // its fallback row.
+  PortComParams GetPortComParams(unsigned param) const;
+  int GetPortComBaudrate(unsigned baudrate) const;
+
+  // The line settings under which the device last answered a connection
+  // check, and those an update last set. Both start all zero, which names
+  // no channel. Safe from any thread; a getter returns a copy.
+  void SetConnectedParams(int channel, int baudrate, int address, int param,
+                          int checkKind);
+  DeviceConnectionParams GetConnectedParams() const;
+  void SetUpdatedParams(int channel, int baudrate, int address, int param,
+                        int checkKind);
+  DeviceConnectionParams GetUpdatedParams() const;
+
+  // Sleeps on the calling thread for `milliseconds`, or until Stop runs.
+  // Returns false, at once, when Stop has run since the last start.
+  bool PauseUnlessStopped(int milliseconds);
+
  private:
   void ReleaseAfterFailedStart();
   // Releases the controllers, the lifecheck and the server, in that order,
   // and clears the running flag.
   void ReleaseAll();
+  // The device-setting operations' common course; `untilSuccess` selects
+  // whether the first good reply or the first failure ends it.
+  bool RunDeviceSetting(const char* name, bool untilSuccess, int channel,
+                        int address, int baudrate, int param,
+                        const std::vector<const std::uint8_t*>& datalist,
+                        const std::vector<int>& sizelist, int checkKind);
+  std::shared_ptr<ByteDataHolder> SendCommand(
+      RS485ChannelController& controller, int channel, int address,
+      int baudCode, const std::uint8_t* data, int length);
+  // The service's baud-rate code for the device's setting.
+  int BaudCode(int baudrate) const;
 
   const Poco::UInt16 serverPort_;
+  const LoggerSettingXmlManager& settings_;
   std::unique_ptr<LoggerServer> loggerServer_;
   // The lifecheck arrives with its own class; until then its steps only
   // keep whether they have run.
@@ -92,6 +166,16 @@ class ToolManager {
   std::mutex stepsMutex_;
   std::atomic<bool> running_{false};
   std::string startError_;
+
+  // Commands on different requests store and read these at once.
+  mutable std::mutex paramsMutex_;
+  DeviceConnectionParams connectedParams_;
+  DeviceConnectionParams updatedParams_;
+
+  // Wakes pauses when Stop runs.
+  std::mutex pauseMutex_;
+  std::condition_variable pauseWake_;
+  bool stopped_ = false;
 };
 
 }  // namespace tool

@@ -1,0 +1,39 @@
+#ifndef TOOL_MAIN_PORT_COM_TABLES_H_
+#define TOOL_MAIN_PORT_COM_TABLES_H_
+
+#include <cstddef>
+
+#include "main/port_com_params.h"
+
+namespace tool {
+
+// A device's serial-parameter settings, indexed by setting; `other` stands
+// for every setting beyond the rows.
+struct SerialParamTable {
+  const PortComParams* rows;
+  std::size_t size;
+  PortComParams other;
+};
+
+// The service's baud-rate code for each of a device's baud-rate settings,
+// indexed by setting; `other` stands for every setting beyond them. With no
+// codes (null) the device's settings are the service's codes themselves.
+struct BaudrateTable {
+  const int* codes;
+  std::size_t size;
+  int other;
+};
+
+struct PortComTables {
+  SerialParamTable serialParams;
+  BaudrateTable baudrates;
+};
+
+// The tables of the service's device, defined by each deliverable's library
+// (src/command/weather for Skylet, src/command/km50 for Wattlet). Constant
+// data, safe to read from any thread.
+extern const PortComTables kPortComTables;
+
+}  // namespace tool
+
+#endif  // TOOL_MAIN_PORT_COM_TABLES_H_
