@@ -2,6 +2,10 @@
 
 #include <utility>
 
+#include "log/logger_log.h"
+#include "server/command_response_element.h"
+#include "server/xml_node.h"
+
 namespace tool {
 
 ReceiveRequestCommand::ReceiveRequestCommand(std::string requestId,
@@ -13,6 +17,34 @@ ReceiveRequestCommand::ReceiveRequestCommand(std::string requestId,
 
 std::shared_ptr<SendReplyCommand> ReceiveRequestCommand::Execute() {
   return nullptr;
+}
+
+std::vector<ReceiveRequestCommand::RequestItem>
+ReceiveRequestCommand::GetRequestItems() const {
+  std::vector<RequestItem> items;
+  if (requestData_ == nullptr) return items;
+  const XmlNode tree(nullptr, requestData_);
+  for (const auto& child : tree.children_) {
+    items.emplace_back(child->GetAttribute("x"), child->text_);
+  }
+  return items;
+}
+
+std::shared_ptr<SendReplyCommand> ReceiveRequestCommand::CreateSuccessReply(
+    const char* tag) const {
+  auto reply = std::make_shared<SendReplyCommand>(
+      CommandResponseElement::CreateResponseDocument(true, requestId_, nullptr,
+                                                     nullptr));
+  LoggerLog::Debug(tag, "### Create success reply");
+  return reply;
+}
+
+std::shared_ptr<SendReplyCommand> ReceiveRequestCommand::CreateFailedReply(
+    const char* tag) const {
+  LoggerLog::Debug(tag, "### Create failed reply");
+  return std::make_shared<SendReplyCommand>(
+      CommandResponseElement::CreateResponseDocument(false, requestId_, nullptr,
+                                                     nullptr));
 }
 
 }  // namespace tool

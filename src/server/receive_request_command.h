@@ -5,6 +5,8 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "server/send_reply_command.h"
 
@@ -30,6 +32,18 @@ class ReceiveRequestCommand {
   virtual std::shared_ptr<SendReplyCommand> Execute();
 
  protected:
+  // One child element of requestData: its "x" attribute ("" when it has
+  // none) and its text.
+  using RequestItem = std::pair<std::string, std::string>;
+
+  // The request's items in document order; none without requestData.
+  std::vector<RequestItem> GetRequestItems() const;
+
+  // A reply that carries only the status, SUCCESS or FAILURE, with a Debug
+  // line under the command's log `tag`.
+  std::shared_ptr<SendReplyCommand> CreateSuccessReply(const char* tag) const;
+  std::shared_ptr<SendReplyCommand> CreateFailedReply(const char* tag) const;
+
   const std::string requestId_;
   const std::string commandName_;
   Poco::XML::Node* const requestData_;

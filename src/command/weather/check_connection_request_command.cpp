@@ -1,0 +1,76 @@
+#include "command/weather/check_connection_request_command.h"
+
+#include <Poco/Format.h>
+
+#include "log/logger_log.h"
+#include "main/tool_manager.h"
+#include "protocol/frame_list.h"
+#include "protocol/hex_util.h"
+#include "protocol/modbus_command.h"
+#include "protocol/string_util.h"
+#include "rs485/send_device_setting_command_result.h"
+
+namespace tool {
+namespace {
+
+constexpr char kTag[] = "CheckConnectionRequestCommand";
+constexpr char kProbeTemplate[] = "%02s4605";
+
+}  // namespace
+
+std::shared_ptr<SendReplyCommand> CheckConnectionRequestCommand::Execute() {
+  if (requestData_ == nullptr) {
+    LoggerLog::Error(kTag, "Execute requestData not found.");
+    return CreateFailedReply(kTag);
+  }
+  for (const RequestItem& item : GetRequestItems()) {
+    SetTagValue(item.first, item.second);
+  }
+  const int channel = StringUtil::StringToInt(ch_);
+  const int address = StringUtil::StringToInt(address_);
+  const int baudrate = StringUtil::StringToInt(baudrate_);
+  const int param = StringUtil::StringToInt(param_);
+
+  const auto probe = ModbusCommand::CreateCommand(
+      Poco::format(kProbeTemplate, HexUtil::IntToHexText(address)));
+  if (!probe) {
+    LoggerLog::Error(kTag, "Execute Send Data Create Error.");
+    return CreateFailedReply(kTag);
+  }
+  FrameList frames;
+  frames.Queue(kTag, *probe);
+
+  ToolManager& manager = ToolManager::GetInstance();
+  if (!manager.DeviceSettingConnection(
+          channel, address, baudrate, param, frames.GetDataList(),
+          frames.GetSizeList(), SendDeviceSettingCommandResult::kModbus)) {
+    LoggerLog::Error(kTag, "ExecuteSendDeviceCommand.");
+    return CreateFailedReply(kTag);
+  }
+  manager.SetConnectedParams(channel, baudrate, address, param,
+                             SendDeviceSettingCommandResult::kModbus);
+  LoggerLog::Debug(kTag, Poco::format("### %d, %d, %d, %d,", channel, address,
+                                      baudrate, param));
+  return CreateSuccessReply(kTag);
+}
+
+const CheckConnectionRequestCommand::TagField
+    CheckConnectionRequestCommand::kTagFields[4] = {
+        {"1", " ch:", &CheckConnectionRequestCommand::ch_},
+        {"2", " baudrate_:", &CheckConnectionRequestCommand::baudrate_},
+        {"3", " address_:", &CheckConnectionRequestCommand::address_},
+        {"4", " param_:", &CheckConnectionRequestCommand::param_},
+};
+
+void CheckConnectionRequestCommand::SetTagValue(const std::string& tag,
+                                                const std::string& value) {
+  for (const TagField& field : kTagFields) {
+    if (tag == field.tag) {
+      this->*field.member = value;
+      LoggerLog::Debug(kTag, std::string("SetTagValue") + field.label + value);
+      return;
+    }
+  }
+}
+
+}  // namespace tool

@@ -1,0 +1,89 @@
+#include "command/weather/update_setting_request_command.h"
+
+#include <Poco/Format.h>
+
+#include "log/logger_log.h"
+#include "main/tool_manager.h"
+#include "protocol/frame_list.h"
+#include "protocol/hex_util.h"
+#include "protocol/modbus_command.h"
+#include "protocol/string_util.h"
+#include "rs485/send_device_setting_command_result.h"
+
+namespace tool {
+namespace {
+
+constexpr char kTag[] = "UpdateSettingRequestCommand";
+// The baud-rate and parameter fields take the request's text as it came,
+// as two hexadecimal digits.
+constexpr char kLineTemplate[] = "%02s4606%02s%02s";
+constexpr char kAddressTemplate[] = "%02s4604%02s";
+
+}  // namespace
+
+const UpdateSettingRequestCommand::TagField
+    UpdateSettingRequestCommand::kTagFields[3] = {
+        {"1", " baudrate_:", &UpdateSettingRequestCommand::baudrate_},
+        {"2", " address_:", &UpdateSettingRequestCommand::address_},
+        {"3", " param_:", &UpdateSettingRequestCommand::param_},
+};
+
+std::shared_ptr<SendReplyCommand> UpdateSettingRequestCommand::Execute() {
+  // Without items the writes would put zeros into the sensor.
+  if (requestData_ == nullptr) {
+    LoggerLog::Error(kTag, "Execute requestData not found.");
+    return CreateFailedReply(kTag);
+  }
+  for (const RequestItem& item : GetRequestItems()) {
+    SetTagValue(item.first, item.second);
+  }
+  ToolManager& manager = ToolManager::GetInstance();
+  const DeviceConnectionParams connected = manager.GetConnectedParams();
+  LoggerLog::Debug(kTag, Poco::format("### %d, %d, %d, %d,", connected.channel,
+                                      connected.address, connected.baudrate,
+                                      connected.param));
+  const std::string connectedAddress = HexUtil::IntToHexText(connected.address);
+
+  FrameList frames;
+  const auto lineSettings = ModbusCommand::CreateCommand(
+      Poco::format(kLineTemplate, connectedAddress, baudrate_, param_));
+  if (!lineSettings) {
+    LoggerLog::Error(kTag, "Execute Send Data Create Error.");
+    return CreateFailedReply(kTag);
+  }
+  frames.Queue(kTag, *lineSettings);
+  const auto newAddress = ModbusCommand::CreateCommand(
+      Poco::format(kAddressTemplate, connectedAddress,
+                   HexUtil::IntToHexText(StringUtil::StringToInt(address_))));
+  if (!newAddress) {
+    LoggerLog::Error(kTag, "Execute Send Data Create Error.");
+    return CreateFailedReply(kTag);
+  }
+  frames.Queue(kTag, *newAddress);
+
+  if (!manager.DeviceSettingConnection(
+          connected.channel, connected.address, connected.baudrate,
+          connected.param, frames.GetDataList(), frames.GetSizeList(),
+          SendDeviceSettingCommandResult::kModbus)) {
+    LoggerLog::Error(kTag, "ExecuteSendDeviceCommand.");
+    return CreateFailedReply(kTag);
+  }
+  manager.SetUpdatedParams(
+      connected.channel, StringUtil::StringToInt(baudrate_),
+      StringUtil::StringToInt(address_), StringUtil::StringToInt(param_),
+      SendDeviceSettingCommandResult::kModbus);
+  return CreateSuccessReply(kTag);
+}
+
+void UpdateSettingRequestCommand::SetTagValue(const std::string& tag,
+                                              const std::string& value) {
+  for (const TagField& field : kTagFields) {
+    if (tag == field.tag) {
+      this->*field.member = value;
+      LoggerLog::Debug(kTag, std::string("SetTagValue") + field.label + value);
+      return;
+    }
+  }
+}
+
+}  // namespace tool
