@@ -1,8 +1,7 @@
 #include "protocol/hex_util.h"
 
-#include <Poco/Format.h>
-
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 
 namespace tool {
@@ -27,7 +26,9 @@ int HexUtil::HexStringToBytes(const std::string& hexText, char* out,
 }
 
 std::string HexUtil::IntToHexText(int value) {
-  return Poco::format("%x", value);
+  char text[sizeof(unsigned) * 2 + 1];
+  std::snprintf(text, sizeof text, "%x", static_cast<unsigned>(value));
+  return text;
 }
 
 }  // namespace tool

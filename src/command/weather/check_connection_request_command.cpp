@@ -7,6 +7,7 @@
 #include "protocol/frame_list.h"
 #include "protocol/hex_util.h"
 #include "protocol/modbus_command.h"
+#include "protocol/request_template.h"
 #include "protocol/string_util.h"
 #include "rs485/send_device_setting_command_result.h"
 
@@ -32,7 +33,7 @@ std::shared_ptr<SendReplyCommand> CheckConnectionRequestCommand::Execute() {
   const int param = StringUtil::StringToInt(param_);
 
   const auto probe = ModbusCommand::CreateCommand(
-      Poco::format(kProbeTemplate, HexUtil::IntToHexText(address)));
+      RequestTemplate::Fill(kProbeTemplate, {HexUtil::IntToHexText(address)}));
   if (!probe) {
     LoggerLog::Error(kTag, "Execute Send Data Create Error.");
     return CreateFailedReply(kTag);

@@ -9,6 +9,7 @@
 #include "protocol/frame_list.h"
 #include "protocol/hex_util.h"
 #include "protocol/modbus_command.h"
+#include "protocol/request_template.h"
 #include "rs485/send_device_setting_command_result.h"
 
 namespace tool {
@@ -24,8 +25,8 @@ constexpr char kProbeTemplate[] = "%02s4605";
 std::shared_ptr<SendReplyCommand> RestartRequestCommand::Execute() {
   ToolManager& manager = ToolManager::GetInstance();
   const DeviceConnectionParams connected = manager.GetConnectedParams();
-  const auto restart = ModbusCommand::CreateCommand(
-      Poco::format(kRestartTemplate, HexUtil::IntToHexText(connected.address)));
+  const auto restart = ModbusCommand::CreateCommand(RequestTemplate::Fill(
+      kRestartTemplate, {HexUtil::IntToHexText(connected.address)}));
   if (!restart) {
     LoggerLog::Error(kTag, "Execute Create Data Create Error.");
     return CreateFailedReply(kTag);
@@ -51,8 +52,8 @@ std::shared_ptr<SendReplyCommand> RestartRequestCommand::Execute() {
   LoggerLog::Debug(kTag, Poco::format("%s restart send sleep end", execute));
 
   const DeviceConnectionParams updated = manager.GetUpdatedParams();
-  const auto probe = ModbusCommand::CreateCommand(
-      Poco::format(kProbeTemplate, HexUtil::IntToHexText(updated.address)));
+  const auto probe = ModbusCommand::CreateCommand(RequestTemplate::Fill(
+      kProbeTemplate, {HexUtil::IntToHexText(updated.address)}));
   if (!probe) {
     LoggerLog::Error(kTag, "Execute Send Data Create Error.");
     return CreateFailedReply(kTag);

@@ -7,6 +7,7 @@
 #include "protocol/frame_list.h"
 #include "protocol/hex_util.h"
 #include "protocol/modbus_command.h"
+#include "protocol/request_template.h"
 #include "protocol/string_util.h"
 #include "rs485/send_device_setting_command_result.h"
 
@@ -45,16 +46,17 @@ std::shared_ptr<SendReplyCommand> UpdateSettingRequestCommand::Execute() {
   const std::string connectedAddress = HexUtil::IntToHexText(connected.address);
 
   FrameList frames;
-  const auto lineSettings = ModbusCommand::CreateCommand(
-      Poco::format(kLineTemplate, connectedAddress, baudrate_, param_));
+  const auto lineSettings = ModbusCommand::CreateCommand(RequestTemplate::Fill(
+      kLineTemplate, {connectedAddress, baudrate_, param_}));
   if (!lineSettings) {
     LoggerLog::Error(kTag, "Execute Send Data Create Error.");
     return CreateFailedReply(kTag);
   }
   frames.Queue(kTag, *lineSettings);
-  const auto newAddress = ModbusCommand::CreateCommand(
-      Poco::format(kAddressTemplate, connectedAddress,
-                   HexUtil::IntToHexText(StringUtil::StringToInt(address_))));
+  const auto newAddress = ModbusCommand::CreateCommand(RequestTemplate::Fill(
+      kAddressTemplate,
+      {connectedAddress,
+       HexUtil::IntToHexText(StringUtil::StringToInt(address_))}));
   if (!newAddress) {
     LoggerLog::Error(kTag, "Execute Send Data Create Error.");
     return CreateFailedReply(kTag);
