@@ -46,6 +46,29 @@ void FakeComService::Answer(std::vector<std::uint8_t> reply, bool keepOpen) {
   keepOpen_ = keepOpen;
 }
 
+void FakeComService::AnswerCommands(
+    std::vector<std::vector<std::uint8_t>> replies) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  scripted_ = true;
+  commandReplies_ = std::move(replies);
+  commandsAnswered_ = 0;
+}
+
+std::vector<std::vector<std::uint8_t>> FakeComService::CommandFrames() const {
+  std::vector<std::vector<std::uint8_t>> frames;
+  for (const auto& received : Records()) {
+    if (received.size() < record::kAccessRecordSize ||
+        received[record::kFrameFlagOffset] == 0) {
+      continue;
+    }
+    const std::uint8_t* command = received.data() + record::kCommandOffset;
+    const size_t length = 2 + (command[0] | command[1] << 8);
+    frames.emplace_back(
+        command, command + std::min<size_t>(length, record::kMaxCommandBytes));
+  }
+  return frames;
+}
+
 std::vector<std::vector<std::uint8_t>> FakeComService::Records() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return records_;
@@ -85,9 +108,19 @@ void FakeComService::Serve() {
     }
     received.resize(got);
     std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<std::uint8_t> reply = reply_;
+    if (scripted_) {
+      const bool command = received.size() == record::kAccessRecordSize &&
+                           received[record::kFrameFlagOffset] != 0;
+      reply = !command ? ReplyRecord(0, {})
+              : commandsAnswered_ < commandReplies_.size()
+                  ? commandReplies_[commandsAnswered_]
+                  : std::vector<std::uint8_t>{};
+      if (command) ++commandsAnswered_;
+    }
     records_.push_back(std::move(received));
-    if (!reply_.empty()) {
-      send(fd, reply_.data(), reply_.size(), MSG_NOSIGNAL);
+    if (!reply.empty()) {
+      send(fd, reply.data(), reply.size(), MSG_NOSIGNAL);
     }
     if (keepOpen_) {
       openFds_.push_back(fd);

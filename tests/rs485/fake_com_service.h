@@ -28,6 +28,14 @@ class FakeComService {
   // destroyed. The default is to close without writing.
   void Answer(std::vector<std::uint8_t> reply, bool keepOpen = false);
 
+  // Scripted answers instead: every port-setting record gets an empty
+  // success reply, and the n-th command record gets `replies[n]`. An empty
+  // entry, or a command beyond the list, is closed without a reply.
+  void AnswerCommands(std::vector<std::vector<std::uint8_t>> replies);
+
+  // The frames (length field included) of the command records read so far.
+  std::vector<std::vector<std::uint8_t>> CommandFrames() const;
+
   // The records read so far, in order.
   std::vector<std::vector<std::uint8_t>> Records() const;
 
@@ -47,6 +55,9 @@ class FakeComService {
   mutable std::mutex mutex_;
   std::vector<std::uint8_t> reply_;
   bool keepOpen_ = false;
+  bool scripted_ = false;
+  std::vector<std::vector<std::uint8_t>> commandReplies_;
+  size_t commandsAnswered_ = 0;
   std::vector<std::vector<std::uint8_t>> records_;
   std::vector<int> openFds_;
 };
