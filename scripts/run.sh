@@ -16,10 +16,19 @@ bash scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOOL_BUILD_TESTS=OFF >/dev/null
 cmake --build build -j"$(nproc)" --target "$service" rs485_stand_in
 
+# Skylet finds a weather sensor on channel 1: slave address 1, baud-rate
+# setting 2 (9600), serial parameters 0 (8 data bits, no parity, 1 stop bit).
+# The other channels echo every frame.
+case "$service" in
+  Skylet) devices=(--device 1:weather:1:2:0 --device 2:echo --device 3:echo)
+    described="weather sensor (address 1, baud 2, param 0) on channel 1, echo devices on 2 and 3" ;;
+  Wattlet) devices=(--device 1:echo --device 2:echo --device 3:echo)
+    described="echo devices on channels 1 to 3" ;;
+esac
+
 # Every frame and reply the stand-in sees goes to this file, one line each.
 records=build/rs485_stand_in.records
-./build/tools/rs485_stand_in/rs485_stand_in \
-  --device 1:echo --device 2:echo --device 3:echo \
+./build/tools/rs485_stand_in/rs485_stand_in "${devices[@]}" \
   --record-log "$records" 2>build/rs485_stand_in.err &
 stand_in_pid=$!
 for _ in $(seq 50); do
@@ -28,7 +37,7 @@ for _ in $(seq 50); do
   sleep 0.1
 done
 if [ -S /mnt/system/orvanecom/orvane.com ]; then
-  echo "RS-485 stand-in: echo devices on channels 1 to 3; records in $records"
+  echo "RS-485 stand-in: $described; records in $records"
 else
   echo "RS-485 stand-in did not start ($(cat build/rs485_stand_in.err));" \
     "device commands will fail without it." >&2
