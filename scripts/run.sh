@@ -17,7 +17,7 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOOL_BUILD_TESTS=OFF >/d
 cmake --build build -j"$(nproc)" --target "$service" rs485_stand_in
 
 # Skylet finds a weather sensor on channel 1: slave address 1, baud-rate
-# setting 2 (9600), serial parameters 0 (8 data bits, no parity, 1 stop bit).
+# setting 2, serial-parameter setting 0.
 # The other channels echo every frame.
 case "$service" in
   Skylet) devices=(--device 1:weather:1:2:0 --device 2:echo --device 3:echo)

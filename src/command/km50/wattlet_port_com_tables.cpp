@@ -4,8 +4,8 @@
 namespace tool {
 namespace {
 
-// Seven data bits, then eight: no, even and odd parity, each with one and
-// with two stop bits.
+// The KM50's serial-parameter settings 0 to 11 as the service's data-bit,
+// stop-bit and parity codes.
 constexpr PortComParams kSerialParams[] = {
     {2, 0, 255}, {2, 2, 255}, {2, 0, 0}, {2, 2, 0}, {2, 0, 1}, {2, 2, 1},
     {3, 0, 255}, {3, 2, 255}, {3, 0, 0}, {3, 2, 0}, {3, 0, 1}, {3, 2, 1},

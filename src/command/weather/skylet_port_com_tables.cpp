@@ -4,8 +4,8 @@
 namespace tool {
 namespace {
 
-// Eight data bits throughout: no parity with one or two stop bits, even
-// parity, odd parity.
+// The sensor's serial-parameter settings 0 to 3 as the service's data-bit,
+// stop-bit and parity codes.
 constexpr PortComParams kSerialParams[] = {
     {3, 0, 255},
     {3, 2, 255},
