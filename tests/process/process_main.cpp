@@ -8,6 +8,7 @@
 #include "process/service_process.h"
 #include "process/service_sandbox.h"
 #include "process/service_test.h"
+#include "process/stand_in_process.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
@@ -18,9 +19,13 @@ int main(int argc, char** argv) {
         ServiceProcess::OpenExecutable(SKYLET_PATH);
     tool::testing::wattletExecutable =
         ServiceProcess::OpenExecutable(WATTLET_PATH);
+    tool::testing::standInExecutable =
+        ServiceProcess::OpenExecutable(STAND_IN_PATH);
     if (tool::testing::skyletExecutable < 0 ||
-        tool::testing::wattletExecutable < 0) {
-      std::fprintf(stderr, "cannot open %s or %s\n", SKYLET_PATH, WATTLET_PATH);
+        tool::testing::wattletExecutable < 0 ||
+        tool::testing::standInExecutable < 0) {
+      std::fprintf(stderr, "cannot open %s, %s or %s\n", SKYLET_PATH,
+                   WATTLET_PATH, STAND_IN_PATH);
       return 1;
     }
     std::string error;

@@ -25,12 +25,14 @@ int ServiceProcess::OpenExecutable(const char* path) {
 }
 
 ServiceProcess::ServiceProcess(int executable, std::string name,
-                               std::string outputDirectory)
+                               std::string outputDirectory,
+                               std::vector<std::string> arguments)
     : executable_(executable),
       name_(std::move(name)),
       stdoutPath_(outputDirectory + "/" + name_ + ".stdout"),
       stderrPath_(outputDirectory + "/" + name_ + ".stderr"),
-      workingDirectory_(outputDirectory) {}
+      workingDirectory_(outputDirectory),
+      arguments_(std::move(arguments)) {}
 
 ServiceProcess::~ServiceProcess() {
   if (pid_ > 0) {
@@ -43,14 +45,20 @@ bool ServiceProcess::Start() {
   const int out = open(stdoutPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   const int err = open(stderrPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (out < 0 || err < 0) return false;
+  // Built before the fork: the child of a threaded process may only make
+  // async-signal-safe calls.
+  std::vector<char*> argv = {const_cast<char*>(name_.c_str())};
+  for (const std::string& argument : arguments_) {
+    argv.push_back(const_cast<char*>(argument.c_str()));
+  }
+  argv.push_back(nullptr);
   pid_ = fork();
   if (pid_ == 0) {
     // A working directory of the test's own, not the build directory.
     if (chdir(workingDirectory_.c_str()) != 0) _exit(126);
     dup2(out, STDOUT_FILENO);
     dup2(err, STDERR_FILENO);
-    char* const argv[] = {const_cast<char*>(name_.c_str()), nullptr};
-    fexecve(executable_, argv, environ);
+    fexecve(executable_, argv.data(), environ);
     _exit(127);
   }
   close(out);

@@ -7,12 +7,13 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tool {
 namespace testing {
 
-// One run of a service executable, started without arguments as a user
-// would start it, with its standard output and error kept in files.
+// One run of an executable, started as a user would start it (a service
+// without arguments), with its standard output and error kept in files.
 class ServiceProcess {
  public:
   // Opens an executable for later runs. Taken before the sandbox mounts hide
@@ -20,9 +21,11 @@ class ServiceProcess {
   // Returns -1 when the file cannot be opened.
   static int OpenExecutable(const char* path);
 
-  // `executable` from OpenExecutable. The process runs in
-  // `outputDirectory`, which must exist, and its output files go there.
-  ServiceProcess(int executable, std::string name, std::string outputDirectory);
+  // `executable` from OpenExecutable, run as `name` with `arguments`. The
+  // process runs in `outputDirectory`, which must exist, and its output
+  // files go there.
+  ServiceProcess(int executable, std::string name, std::string outputDirectory,
+                 std::vector<std::string> arguments = {});
   // Kills the service if it is still running.
   ~ServiceProcess();
 
@@ -47,6 +50,7 @@ class ServiceProcess {
   const std::string stdoutPath_;
   const std::string stderrPath_;
   const std::string workingDirectory_;
+  const std::vector<std::string> arguments_;
   pid_t pid_ = -1;
 };
 

@@ -23,11 +23,13 @@ struct Mount {
   const char* options;
 };
 
-// The directories the services use by fixed path.
+// The directories the services use by fixed path; the communication
+// service's socket lives under /mnt.
 constexpr Mount kMounts[] = {
     {"/tmp", "mode=1777"},
     {"/media", "mode=0755"},
     {"/usr/local/etc", "mode=0755"},
+    {"/mnt", "mode=0755"},
 };
 
 bool inPrivateNamespaces = false;

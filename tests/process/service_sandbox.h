@@ -7,9 +7,9 @@ namespace tool {
 namespace testing {
 
 // Gives a test the services' fixed directories (/tmp, /media,
-// /usr/local/etc) as fresh, empty tmpfs mounts, with /media/sdcard and the
-// settings directory in place. The mounts live in a private mount namespace,
-// so the machine's own directories are never touched.
+// /usr/local/etc, /mnt) as fresh, empty tmpfs mounts, with /media/sdcard and
+// the settings directory in place. The mounts live in a private mount
+// namespace, so the machine's own directories are never touched.
 class ServiceSandbox {
  public:
   // Moves the calling process into private mount and network namespaces
