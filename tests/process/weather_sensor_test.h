@@ -1,0 +1,64 @@
+#ifndef TOOL_TESTS_PROCESS_WEATHER_SENSOR_TEST_H_
+#define TOOL_TESTS_PROCESS_WEATHER_SENSOR_TEST_H_
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "process/service_test.h"
+#include "process/stand_in_process.h"
+
+namespace tool {
+namespace testing {
+
+// The commands' requests, with the items' text as given.
+std::string CheckRequest(const std::string& channel,
+                         const std::string& baudrate,
+                         const std::string& address, const std::string& param);
+std::string UpdateRequest(const std::string& baudrate,
+                          const std::string& address, const std::string& param);
+std::string RestartRequest();
+// A request of `command` whose body after the command element is `rest`.
+std::string CommandRequest(const std::string& command, const std::string& rest);
+
+// The whole reply document for the requests above.
+std::string SuccessReply();
+std::string FailureReply();
+
+// `hexFrame` followed by its Modbus RTU check value, in lower-case hex.
+std::string WithCrc(const std::string& hexFrame);
+
+// Skylet with the RS-485 stand-in in its sandbox, driven through HTTP.
+class WeatherSensorTest : public ServiceTest {
+ protected:
+  // Starts the stand-in with `devices` (--device values), then Skylet
+  // logging every level unbuffered, and waits until Skylet carries device
+  // commands. Returns Skylet's log file.
+  std::string Start(const std::vector<std::string>& devices);
+  // Starts the stand-in only and has Skylet's next start log every level
+  // unbuffered.
+  void StartStandIn(const std::vector<std::string>& devices);
+
+  // Posts `request` and returns the reply's body.
+  static std::string Post(
+      const std::string& request,
+      std::chrono::milliseconds timeout = std::chrono::seconds(5));
+
+  // The stand-in's records reduced to what the service chose:
+  // "port ch=1 baud=3 format=0x03", "command ch=1 frame=0a4605a3a1" and
+  // "reply ch=1 status=0 frame=0a4605a3a1".
+  std::vector<std::string> Records() const;
+  // Records() without the replies: what the service sent.
+  std::vector<std::string> Sent() const;
+
+  // The log's messages as "LEVEL Tag text"; read after the service stopped.
+  static std::vector<std::string> LogMessages(const std::string& log);
+
+  std::optional<StandInProcess> standIn_;
+};
+
+}  // namespace testing
+}  // namespace tool
+
+#endif  // TOOL_TESTS_PROCESS_WEATHER_SENSOR_TEST_H_
