@@ -74,9 +74,11 @@ bool ToolManager::Run() {
     if (!running_.load()) return true;  // stopped before the start began
     bool started = false;
     try {
+      // The controllers come first: a command accepted by the server must
+      // find its channel.
+      CreateChannelControllers();
       StartServer();
       StartLifecheck();
-      CreateChannelControllers();
       started = true;
     } catch (const Poco::Exception& e) {
       startError_ = e.displayText();
@@ -115,15 +117,17 @@ void ToolManager::ReleaseAll() {
 
 void ToolManager::Stop() {
   LoggerLog::Info(kTag, "Stop");
-  {
-    std::lock_guard<std::mutex> lock(stepsMutex_);
-    ReleaseAll();
-  }
+  // Pausing requests end first, so that they are done before the server
+  // stops waiting for its requests.
   {
     std::lock_guard<std::mutex> lock(pauseMutex_);
     stopped_ = true;
   }
   pauseWake_.notify_all();
+  {
+    std::lock_guard<std::mutex> lock(stepsMutex_);
+    ReleaseAll();
+  }
   LoggerLog::Info(kTag, kDeliverable.stopLogText);
   LoggerLog::Flush();
 }
