@@ -5,12 +5,19 @@
 #include <Poco/Net/ServerSocket.h>
 #include <Poco/Net/SocketAddress.h>
 
+#include <chrono>
+#include <thread>
+
 #include "server/my_http_request_handler_factory.h"
 
 namespace tool {
 namespace {
 
 constexpr int kListenBacklog = 64;
+// How long Stop lets requests in progress finish, and then how long it
+// waits for aborted connections to end.
+constexpr auto kRequestFinishTime = std::chrono::milliseconds(500);
+constexpr auto kAbortTime = std::chrono::milliseconds(200);
 
 }  // namespace
 
@@ -36,7 +43,23 @@ void LoggerServer::Start() {
 void LoggerServer::Stop() {
   if (!server_) return;
   server_->stop();
+  // A request still running when the process ends would reply and log
+  // while logging is torn down. Idle keep-alive connections and requests
+  // that take longer are aborted.
+  if (!AwaitConnectionsEnd(kRequestFinishTime)) {
+    server_->stopAll(/*abortCurrent=*/true);
+    AwaitConnectionsEnd(kAbortTime);
+  }
   server_.reset();
+}
+
+bool LoggerServer::AwaitConnectionsEnd(std::chrono::milliseconds limit) const {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (server_->currentConnections() > 0) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
 }
 
 Poco::UInt16 LoggerServer::GetPort() const {
