@@ -55,7 +55,7 @@ std::shared_ptr<SendReplyCommand> CheckConnectionRequestCommand::Execute() {
   return CreateSuccessReply(kTag);
 }
 
-const CheckConnectionRequestCommand::TagField
+const TagField<CheckConnectionRequestCommand>
     CheckConnectionRequestCommand::kTagFields[4] = {
         {"1", " ch:", &CheckConnectionRequestCommand::ch_},
         {"2", " baudrate_:", &CheckConnectionRequestCommand::baudrate_},
@@ -65,13 +65,7 @@ const CheckConnectionRequestCommand::TagField
 
 void CheckConnectionRequestCommand::SetTagValue(const std::string& tag,
                                                 const std::string& value) {
-  for (const TagField& field : kTagFields) {
-    if (tag == field.tag) {
-      this->*field.member = value;
-      LoggerLog::Debug(kTag, std::string("SetTagValue") + field.label + value);
-      return;
-    }
-  }
+  SetTagField(this, kTagFields, tag, value, kTag);
 }
 
 }  // namespace tool

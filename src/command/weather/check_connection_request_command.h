@@ -5,6 +5,7 @@
 #include <string>
 
 #include "server/receive_request_command.h"
+#include "server/tag_field.h"
 
 namespace tool {
 
@@ -25,13 +26,8 @@ class CheckConnectionRequestCommand : public ReceiveRequestCommand {
   void SetTagValue(const std::string& tag, const std::string& value);
 
  private:
-  // Which member an item's tag fills, and its label in the log line.
-  struct TagField {
-    const char* tag;
-    const char* label;
-    std::string CheckConnectionRequestCommand::*member;
-  };
-  static const TagField kTagFields[4];
+  // Which member each tag fills.
+  static const TagField<CheckConnectionRequestCommand> kTagFields[4];
 
   std::string ch_;
   std::string baudrate_;

@@ -22,7 +22,7 @@ constexpr char kAddressTemplate[] = "%02s4604%02s";
 
 }  // namespace
 
-const UpdateSettingRequestCommand::TagField
+const TagField<UpdateSettingRequestCommand>
     UpdateSettingRequestCommand::kTagFields[3] = {
         {"1", " baudrate_:", &UpdateSettingRequestCommand::baudrate_},
         {"2", " address_:", &UpdateSettingRequestCommand::address_},
@@ -79,13 +79,7 @@ std::shared_ptr<SendReplyCommand> UpdateSettingRequestCommand::Execute() {
 
 void UpdateSettingRequestCommand::SetTagValue(const std::string& tag,
                                               const std::string& value) {
-  for (const TagField& field : kTagFields) {
-    if (tag == field.tag) {
-      this->*field.member = value;
-      LoggerLog::Debug(kTag, std::string("SetTagValue") + field.label + value);
-      return;
-    }
-  }
+  SetTagField(this, kTagFields, tag, value, kTag);
 }
 
 }  // namespace tool

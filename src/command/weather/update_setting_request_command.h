@@ -5,6 +5,7 @@
 #include <string>
 
 #include "server/receive_request_command.h"
+#include "server/tag_field.h"
 
 namespace tool {
 
@@ -26,12 +27,8 @@ class UpdateSettingRequestCommand : public ReceiveRequestCommand {
   void SetTagValue(const std::string& tag, const std::string& value);
 
  private:
-  struct TagField {
-    const char* tag;
-    const char* label;
-    std::string UpdateSettingRequestCommand::*member;
-  };
-  static const TagField kTagFields[3];
+  // Which member each tag fills.
+  static const TagField<UpdateSettingRequestCommand> kTagFields[3];
 
   std::string baudrate_;
   std::string address_;
