@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "protocol/check_sum.h"
+#include "protocol/compoway_command.h"
 #include "protocol/frame_list.h"
 #include "protocol/hex_util.h"
 #include "protocol/modbus_command.h"
@@ -46,9 +47,9 @@ TEST(CheckSumTest, BccSkipsTheFirstByteAndMasksTheTopBit) {
 TEST(ModbusCommandTest, CommandBytesAreLengthRequestAndCrc) {
   EXPECT_THAT(Command("014605"),
               ElementsAre(0x05, 0x00, 0x01, 0x46, 0x05, 0xD2, 0x63));
-  EXPECT_THAT(Command("010800010000"),
-              ElementsAre(0x08, 0x00, 0x01, 0x08, 0x00, 0x01, 0x00, 0x00, 0xB1,
-                          0xCB));
+  EXPECT_THAT(
+      Command("010800010000"),
+      ElementsAre(0x08, 0x00, 0x01, 0x08, 0x00, 0x01, 0x00, 0x00, 0xB1, 0xCB));
   // A trailing odd character is dropped.
   EXPECT_EQ(Command("0146051"), Command("014605"));
   EXPECT_THAT(Command(""), ElementsAre(0x02, 0x00, 0xFF, 0xFF));
@@ -61,6 +62,33 @@ TEST(ModbusCommandTest, PairsAreReadAsStrtolReadsThem) {
   // A blank or a sign before one digit still makes a number.
   EXPECT_EQ(Command(" 1-1")[2], 0x01);
   EXPECT_EQ(Command(" 1-1")[3], 0xFF);
+}
+
+std::vector<std::uint8_t> Compoway(const std::string& text) {
+  return Bytes(*CompowayCommand::CreateCommand(text));
+}
+
+TEST(CompowayCommandTest, FrameIsLengthStxTextEtxAndBcc) {
+  EXPECT_THAT(
+      Compoway("0100008011234"),
+      ElementsAre(0x10, 0x00, 0x02, 0x30, 0x31, 0x30, 0x30, 0x30, 0x30, 0x38,
+                  0x30, 0x31, 0x31, 0x32, 0x33, 0x34, 0x03, 0x3F));
+  EXPECT_THAT(
+      Compoway("0100030050700"),
+      ElementsAre(0x10, 0x00, 0x02, 0x30, 0x31, 0x30, 0x30, 0x30, 0x33, 0x30,
+                  0x30, 0x35, 0x30, 0x37, 0x30, 0x30, 0x03, 0x33));
+  const auto apply = Compoway("0100030050400");
+  EXPECT_THAT(std::vector<std::uint8_t>(apply.end() - 2, apply.end()),
+              ElementsAre(0x03, 0x30));
+  const auto write = Compoway(
+      "010000202C00000128001"
+      "00000005");
+  ASSERT_EQ(write.size(), 34u);
+  EXPECT_THAT(std::vector<std::uint8_t>(write.begin(), write.begin() + 3),
+              ElementsAre(0x20, 0x00, 0x02));
+  EXPECT_THAT(std::vector<std::uint8_t>(write.end() - 2, write.end()),
+              ElementsAre(0x03, 0x4E));
+  EXPECT_THAT(Compoway(""), ElementsAre(0x03, 0x00, 0x02, 0x03, 0x03));
 }
 
 TEST(HexUtilTest, CapacityAndPartialConversion) {
@@ -81,9 +109,14 @@ TEST(StringUtilTest, ConvertsLikeStrtolAndFlagsLeftovers) {
     bool error;
   };
   const Case cases[] = {
-      {"010", 8, false},   {"0x1A", 26, false}, {"17", 17, false},
-      {"", 0, true},       {"abc", 0, true},    {"12ab", 12, true},
-      {"99999999999", INT_MAX, true},           {"-99999999999", INT_MIN, true},
+      {"010", 8, false},
+      {"0x1A", 26, false},
+      {"17", 17, false},
+      {"", 0, true},
+      {"abc", 0, true},
+      {"12ab", 12, true},
+      {"99999999999", INT_MAX, true},
+      {"-99999999999", INT_MIN, true},
   };
   for (const Case& c : cases) {
     int error = 0;
