@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "process/http_exchange.h"
-#include "process/weather_sensor_test.h"
+#include "process/device_command_test.h"
 
 namespace tool {
 namespace testing {

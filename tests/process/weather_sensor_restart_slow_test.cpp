@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "process/weather_sensor_test.h"
+#include "process/device_command_test.h"
 
 namespace tool {
 namespace testing {

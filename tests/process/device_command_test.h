@@ -1,5 +1,5 @@
-#ifndef TOOL_TESTS_PROCESS_WEATHER_SENSOR_TEST_H_
-#define TOOL_TESTS_PROCESS_WEATHER_SENSOR_TEST_H_
+#ifndef TOOL_TESTS_PROCESS_DEVICE_COMMAND_TEST_H_
+#define TOOL_TESTS_PROCESS_DEVICE_COMMAND_TEST_H_
 
 #include <chrono>
 #include <optional>
@@ -12,7 +12,11 @@
 namespace tool {
 namespace testing {
 
-// The commands' requests, with the items' text as given.
+// A requestData element whose items carry `values` under the tags "1",
+// "2", ... in order.
+std::string RequestItems(const std::vector<std::string>& values);
+
+// Skylet's requests, with the items' text as given.
 std::string CheckRequest(const std::string& channel,
                          const std::string& baudrate,
                          const std::string& address, const std::string& param);
@@ -29,15 +33,18 @@ std::string FailureReply();
 // `hexFrame` followed by its Modbus RTU check value, in lower-case hex.
 std::string WithCrc(const std::string& hexFrame);
 
-// Skylet with the RS-485 stand-in in its sandbox, driven through HTTP.
-class WeatherSensorTest : public ServiceTest {
+// A service with the RS-485 stand-in in its sandbox, driven through HTTP.
+class DeviceCommandTest : public ServiceTest {
  protected:
-  // Starts the stand-in with `devices` (--device values), then Skylet
-  // logging every level unbuffered, and waits until Skylet carries device
-  // commands. Returns Skylet's log file.
+  explicit DeviceCommandTest(const Deliverable& deliverable)
+      : deliverable_(deliverable) {}
+
+  // Starts the stand-in with `devices` (--device values), then the service
+  // logging every level unbuffered, and waits until it carries device
+  // commands. Returns the service's log file.
   std::string Start(const std::vector<std::string>& devices);
-  // Starts the stand-in only and has Skylet's next start log every level
-  // unbuffered.
+  // Starts the stand-in only and has the service's next start log every
+  // level unbuffered.
   void StartStandIn(const std::vector<std::string>& devices);
 
   // Posts `request` and returns the reply's body.
@@ -55,10 +62,17 @@ class WeatherSensorTest : public ServiceTest {
   // The log's messages as "LEVEL Tag text"; read after the service stopped.
   static std::vector<std::string> LogMessages(const std::string& log);
 
+  const Deliverable& deliverable_;
   std::optional<StandInProcess> standIn_;
+};
+
+// Skylet and its weather sensor.
+class WeatherSensorTest : public DeviceCommandTest {
+ protected:
+  WeatherSensorTest() : DeviceCommandTest(kSkylet) {}
 };
 
 }  // namespace testing
 }  // namespace tool
 
-#endif  // TOOL_TESTS_PROCESS_WEATHER_SENSOR_TEST_H_
+#endif  // TOOL_TESTS_PROCESS_DEVICE_COMMAND_TEST_H_

@@ -1,4 +1,4 @@
-#include "process/weather_sensor_test.h"
+#include "process/device_command_test.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -10,15 +10,6 @@
 namespace tool {
 namespace testing {
 namespace {
-
-std::string Items(const std::vector<std::string>& values) {
-  std::string items = "<requestData>";
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    items +=
-        "<item x=\"" + std::to_string(i + 1) + "\">" + values[i] + "</item>";
-  }
-  return items + "</requestData>";
-}
 
 std::string Reply(const char* status) {
   return std::string(
@@ -54,18 +45,27 @@ std::string Summary(const std::string& line) {
 
 }  // namespace
 
+std::string RequestItems(const std::vector<std::string>& values) {
+  std::string items = "<requestData>";
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    items +=
+        "<item x=\"" + std::to_string(i + 1) + "\">" + values[i] + "</item>";
+  }
+  return items + "</requestData>";
+}
+
 std::string CheckRequest(const std::string& channel,
                          const std::string& baudrate,
                          const std::string& address, const std::string& param) {
   return CommandRequest("CheckConnectionForWeatherSensor",
-                        Items({channel, baudrate, address, param}));
+                        RequestItems({channel, baudrate, address, param}));
 }
 
 std::string UpdateRequest(const std::string& baudrate,
                           const std::string& address,
                           const std::string& param) {
   return CommandRequest("UpdateSettingsForWeatherSensor",
-                        Items({baudrate, address, param}));
+                        RequestItems({baudrate, address, param}));
 }
 
 std::string RestartRequest() {
@@ -99,24 +99,24 @@ std::string WithCrc(const std::string& hexFrame) {
   return hexFrame + check;
 }
 
-std::string WeatherSensorTest::Start(const std::vector<std::string>& devices) {
+std::string DeviceCommandTest::Start(const std::vector<std::string>& devices) {
   StartStandIn(devices);
-  return StartAndAwait(kSkylet, kSdcardHome);
+  return StartAndAwait(deliverable_, kSdcardHome);
 }
 
-void WeatherSensorTest::StartStandIn(const std::vector<std::string>& devices) {
+void DeviceCommandTest::StartStandIn(const std::vector<std::string>& devices) {
   standIn_.emplace("rs485_stand_in", devices);
   EXPECT_TRUE(standIn_->Start()) << standIn_->Stderr();
   WriteFile(ServiceSandbox::SettingsFilePath(),
             SettingsXml({{"LogLevel", "0"}, {"EnableLogBufferedIO", "0"}}));
 }
 
-std::string WeatherSensorTest::Post(const std::string& request,
+std::string DeviceCommandTest::Post(const std::string& request,
                                     std::chrono::milliseconds timeout) {
   return HttpExchange(PostRequest(request), timeout).body;
 }
 
-std::vector<std::string> WeatherSensorTest::Records() const {
+std::vector<std::string> DeviceCommandTest::Records() const {
   std::vector<std::string> records;
   for (const std::string& line : standIn_->RecordLines()) {
     records.push_back(Summary(line));
@@ -124,7 +124,7 @@ std::vector<std::string> WeatherSensorTest::Records() const {
   return records;
 }
 
-std::vector<std::string> WeatherSensorTest::Sent() const {
+std::vector<std::string> DeviceCommandTest::Sent() const {
   std::vector<std::string> sent;
   for (const std::string& record : Records()) {
     if (record.rfind("reply ", 0) != 0) sent.push_back(record);
@@ -132,7 +132,7 @@ std::vector<std::string> WeatherSensorTest::Sent() const {
   return sent;
 }
 
-std::vector<std::string> WeatherSensorTest::LogMessages(
+std::vector<std::string> DeviceCommandTest::LogMessages(
     const std::string& log) {
   return Messages(ReadFile(log));
 }
