@@ -9,6 +9,7 @@
 #include "rs485_stand_in/echo_device.h"
 #include "rs485_stand_in/fixed_device.h"
 #include "rs485_stand_in/hex_text.h"
+#include "rs485_stand_in/km50_device.h"
 #include "rs485_stand_in/reply_record.h"
 #include "rs485_stand_in/weather_sensor_device.h"
 
@@ -51,12 +52,13 @@ std::unique_ptr<SimulatedDevice> MakeFixedDevice(
   return std::make_unique<FixedDevice>(std::move(answer));
 }
 
-// The weather sensor's arguments, in order, and the largest value of each.
-struct WeatherArgument {
+// A decimal argument's name and largest value.
+struct DecimalArgument {
   const char* name;
   uint32_t max;
 };
-constexpr WeatherArgument kWeatherArguments[] = {
+// The weather sensor's arguments, in order.
+constexpr DecimalArgument kWeatherArguments[] = {
     {"ADDRESS", std::numeric_limits<uint8_t>::max()},
     {"BAUD", std::numeric_limits<uint8_t>::max()},
     {"PARAM", std::numeric_limits<uint8_t>::max()},
@@ -100,7 +102,7 @@ std::unique_ptr<SimulatedDevice> MakeWeatherSensorDevice(
   }
   uint32_t values[std::size(kWeatherArguments)] = {};
   for (std::size_t i = 0; i < fields.size(); ++i) {
-    const WeatherArgument& argument = kWeatherArguments[i];
+    const DecimalArgument& argument = kWeatherArguments[i];
     if (!ParseDecimal(fields[i], argument.max, &values[i])) {
       *error = std::string("weather ") + argument.name + " \"" + fields[i] +
                "\" is not a decimal number from 0 to " +
@@ -111,6 +113,54 @@ std::unique_ptr<SimulatedDevice> MakeWeatherSensorDevice(
   return std::make_unique<WeatherSensorDevice>(
       static_cast<uint8_t>(values[0]), static_cast<uint8_t>(values[1]),
       static_cast<uint8_t>(values[2]), values[3]);
+}
+
+// The KM50 protocols by their name in a --device value.
+struct Km50ProtocolName {
+  const char* name;
+  Km50Protocol protocol;
+};
+constexpr Km50ProtocolName kKm50Protocols[] = {
+    {"compoway", Km50Protocol::kCompoWay},
+    {"modbus", Km50Protocol::kModbus},
+};
+// PROTOCOL, ADDRESS, BAUD, PARAM.
+constexpr std::size_t kKm50Arguments = 4;
+
+std::unique_ptr<SimulatedDevice> MakeKm50Device(
+    const std::optional<std::string>& arguments, std::string* error) {
+  const std::vector<std::string> fields =
+      arguments ? SplitFields(*arguments) : std::vector<std::string>();
+  if (fields.size() != kKm50Arguments) {
+    *error = "km50 needs PROTOCOL:ADDRESS:BAUD:PARAM";
+    return nullptr;
+  }
+  const Km50ProtocolName* protocol = nullptr;
+  for (const Km50ProtocolName& entry : kKm50Protocols) {
+    if (fields[0] == entry.name) protocol = &entry;
+  }
+  if (protocol == nullptr) {
+    *error = "km50 PROTOCOL \"" + fields[0] + "\" is not compoway or modbus";
+    return nullptr;
+  }
+  // ADDRESS's largest value depends on the protocol.
+  const DecimalArgument numbers[] = {
+      {"ADDRESS", Km50MaxStation(protocol->protocol)},
+      {"BAUD", std::numeric_limits<uint8_t>::max()},
+      {"PARAM", std::numeric_limits<uint8_t>::max()},
+  };
+  uint32_t values[std::size(numbers)] = {};
+  for (std::size_t i = 0; i < std::size(numbers); ++i) {
+    if (!ParseDecimal(fields[i + 1], numbers[i].max, &values[i])) {
+      *error = std::string("km50 ") + numbers[i].name + " \"" + fields[i + 1] +
+               "\" is not a decimal number from 0 to " +
+               std::to_string(numbers[i].max);
+      return nullptr;
+    }
+  }
+  return std::make_unique<Km50Device>(
+      protocol->protocol, static_cast<uint8_t>(values[0]),
+      static_cast<uint8_t>(values[1]), static_cast<uint8_t>(values[2]));
 }
 
 constexpr DeviceKind kDeviceKinds[] = {
@@ -125,6 +175,14 @@ constexpr DeviceKind kDeviceKinds[] = {
      "  settings written to it on a restart, then ignores DEAF\n"
      "  frames (default 0)",
      MakeWeatherSensorDevice},
+    {"km50",
+     "CH:km50:PROTOCOL:ADDRESS:BAUD:PARAM\n"
+     "  KM50 power monitor speaking PROTOCOL compoway or\n"
+     "  modbus at node or slave ADDRESS, silent unless the\n"
+     "  line has baud code BAUD and the format of serial\n"
+     "  parameter setting PARAM (0 to 11); applies settings\n"
+     "  written to it on the apply command",
+     MakeKm50Device},
 };
 
 const DeviceKind* FindKind(const std::string& name) {
