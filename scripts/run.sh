@@ -2,28 +2,35 @@
 # Builds a service and the RS-485 stand-in, starts the stand-in on the
 # services' default socket with simulated devices, and runs the service in
 # the foreground until Ctrl-C:
-#   scripts/run.sh [skylet|wattlet]      (default skylet)
+#   scripts/run.sh [skylet]
+#   scripts/run.sh wattlet [compoway|modbus]   (the KM50's protocol; default compoway)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 case "${1:-skylet}" in
   skylet | Skylet) service=Skylet ;;
   wattlet | Wattlet) service=Wattlet ;;
-  *) echo "usage: $0 [skylet|wattlet]" >&2; exit 2 ;;
+  *) echo "usage: $0 [skylet | wattlet [compoway|modbus]]" >&2; exit 2 ;;
+esac
+protocol=${2:-compoway}
+case "$protocol" in
+  compoway | modbus) ;;
+  *) echo "usage: $0 [skylet | wattlet [compoway|modbus]]" >&2; exit 2 ;;
 esac
 
 bash scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOOL_BUILD_TESTS=OFF >/dev/null
 cmake --build build -j"$(nproc)" --target "$service" rs485_stand_in
 
-# Skylet finds a weather sensor on channel 1: slave address 1, baud-rate
-# setting 2, serial-parameter setting 0.
-# The other channels echo every frame.
+# Skylet finds a weather sensor on channel 1 (slave address 1, baud-rate
+# setting 2, serial-parameter setting 0), Wattlet a KM50 on channel 2
+# (address 1, baud code 3, serial-parameter setting 4). The other channels
+# echo every frame.
 case "$service" in
   Skylet) devices=(--device 1:weather:1:2:0 --device 2:echo --device 3:echo)
     described="weather sensor (address 1, baud 2, param 0) on channel 1, echo devices on 2 and 3" ;;
-  Wattlet) devices=(--device 1:echo --device 2:echo --device 3:echo)
-    described="echo devices on channels 1 to 3" ;;
+  Wattlet) devices=(--device 1:echo --device "2:km50:$protocol:1:3:4" --device 3:echo)
+    described="KM50 ($protocol, address 1, baud 3, param 4) on channel 2, echo devices on 1 and 3" ;;
 esac
 
 # Every frame and reply the stand-in sees goes to this file, one line each.
