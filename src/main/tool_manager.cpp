@@ -8,6 +8,7 @@
 #include <chrono>
 #include <exception>
 #include <future>
+#include <utility>
 
 #include "log/deliverable.h"
 #include "log/logger_log.h"
@@ -149,15 +150,23 @@ void ToolManager::StopServer() {
 }
 
 void ToolManager::StartLifecheck() {
-  if (lifecheckStarted_) return;
+  if (lifecheck_) return;
   LoggerLog::Info(kTag, "StartLifecheck");
-  lifecheckStarted_ = true;
+  // The tick must not stop the lifecheck it runs in: it only raises the
+  // same request as a stop signal, and Stop releases the lifecheck on Run's
+  // thread.
+  auto lifecheck = std::make_unique<Lifecheck>(
+      kDeliverable.watchdogFilePath, Lifecheck::kPeriodMilliseconds,
+      Lifecheck::kAllowedAgeMilliseconds, [] { RequestStop(); });
+  lifecheck->Start();
+  lifecheck_ = std::move(lifecheck);
 }
 
 void ToolManager::StopLifecheck() {
-  if (!lifecheckStarted_) return;
+  if (!lifecheck_) return;
   LoggerLog::Info(kTag, "StopLifecheck");
-  lifecheckStarted_ = false;
+  lifecheck_->Stop();
+  lifecheck_.reset();
 }
 
 void ToolManager::CreateChannelControllers() {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "lifecheck/lifecheck.h"
 #include "log/logger_setting_xml_manager.h"
 #include "main/device_connection_params.h"
 #include "main/port_com_params.h"
@@ -57,7 +58,8 @@ class ToolManager {
   ToolManager& operator=(const ToolManager&) = delete;
 
   // Starts everything, then sleeps in 500 ms steps until Stop has run
-  // (called directly or through RequestStop). Returns true after an orderly
+  // (called directly or through RequestStop, which is also how the
+  // lifecheck's "Time over" ends the service). Returns true after an orderly
   // stop, and at once when the manager is already running. Returns false when
   // the start failed: what had been started is released again, the reason is
   // logged at Fatal and kept for GetStartError.
@@ -154,9 +156,8 @@ class ToolManager {
   const Poco::UInt16 serverPort_;
   const LoggerSettingXmlManager& settings_;
   std::unique_ptr<LoggerServer> loggerServer_;
-  // The lifecheck arrives with its own class; until then its steps only
-  // keep whether they have run.
-  bool lifecheckStarted_ = false;
+  // Watches the deliverable's watchdog file; null while not started.
+  std::unique_ptr<Lifecheck> lifecheck_;
   using ControllerList = std::vector<std::shared_ptr<RS485ChannelController>>;
   // Request threads look controllers up while Stop may release the list.
   mutable std::mutex controllersMutex_;
