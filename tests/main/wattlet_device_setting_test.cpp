@@ -3,7 +3,9 @@
 // judgement chosen by the check kind.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -74,6 +76,26 @@ TEST_F(WattletDeviceSettingTest, BaudGoesOutUnchangedAndEndCodeJudges) {
   const Bytes port = service_.Records().at(0);
   EXPECT_EQ(port[record::kBaudCodeOffset], 7);
   EXPECT_EQ(port[record::kPortParamsOffset + 1], 0x1A);  // like setting 3
+}
+
+TEST(WattletJudgementTest, ModbusReplyMustRepeatFourRequestBytes) {
+  // Diagnostics 0x0000 to slave 0x11: the sub-function's second byte counts.
+  auto sent = std::make_shared<ByteDataHolder>(10);
+  const Bytes request = {0x08, 0x00, 0x11, 0x08, 0x00, 0x00, 0x12, 0x34};
+  std::copy(request.begin(), request.end(), sent->GetData());
+  const SendDeviceSettingCommandResult result(
+      sent, SendDeviceSettingCommandResult::kModbus);
+  auto reply = [](std::uint8_t fourth) {
+    auto holder = std::make_shared<ByteDataHolder>(9);
+    const Bytes bytes = {0x06, 0x00, 0x00, 0x11, 0x08, 0x00, fourth, 0, 0};
+    std::copy(bytes.begin(), bytes.end(), holder->GetData());
+    return holder;
+  };
+  EXPECT_TRUE(result.CheckReceivedData(reply(0x00)));
+  EXPECT_FALSE(result.CheckReceivedData(reply(0x01)));
+  // Too short to hold the four bytes.
+  auto shortReply = std::make_shared<ByteDataHolder>(6);
+  EXPECT_FALSE(result.CheckReceivedData(shortReply));
 }
 
 }  // namespace
