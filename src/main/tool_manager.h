@@ -21,11 +21,11 @@
 
 namespace tool {
 
-// The service's spine: starts the HTTP command server, the lifecheck watchdog
-// and the RS-485 channel controllers, idles until it is stopped, and releases
-// them again in reverse order. Between start and stop it carries the
-// commands' frames to their device (the device-setting operations) and
-// keeps the line settings under which the device last answered.
+// The service's spine: creates the RS-485 channel controllers, starts the
+// HTTP command server and the lifecheck watchdog, idles until it is stopped,
+// and releases the controllers, the lifecheck and the server. Between start and
+// stop it carries the commands' frames to their device (the device-setting
+// operations) and keeps the line settings under which the device last answered.
 //
 // One instance serves the process (GetInstance). Run blocks on the thread
 // that calls it; Stop may be called from any thread and more than once, and
