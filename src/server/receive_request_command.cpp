@@ -19,10 +19,13 @@ std::shared_ptr<SendReplyCommand> ReceiveRequestCommand::Execute() {
   return nullptr;
 }
 
-std::vector<ReceiveRequestCommand::RequestItem>
-ReceiveRequestCommand::GetRequestItems() const {
+std::optional<std::vector<ReceiveRequestCommand::RequestItem>>
+ReceiveRequestCommand::GetRequestItems(const char* tag) const {
+  if (requestData_ == nullptr) {
+    LoggerLog::Error(tag, "Execute requestData not found.");
+    return std::nullopt;
+  }
   std::vector<RequestItem> items;
-  if (requestData_ == nullptr) return items;
   const XmlNode tree(nullptr, requestData_);
   for (const auto& child : tree.children_) {
     items.emplace_back(child->GetAttribute("x"), child->text_);

@@ -4,6 +4,7 @@
 #include <Poco/DOM/Node.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -36,8 +37,11 @@ class ReceiveRequestCommand {
   // none) and its text.
   using RequestItem = std::pair<std::string, std::string>;
 
-  // The request's items in document order; none without requestData.
-  std::vector<RequestItem> GetRequestItems() const;
+  // The request's items in document order. Empty, with the Error line
+  // "Execute requestData not found." under the command's log `tag`, when
+  // the request has no requestData: the command then fails unsent.
+  std::optional<std::vector<RequestItem>> GetRequestItems(
+      const char* tag) const;
 
   // A reply that carries only the status, SUCCESS or FAILURE, with a Debug
   // line under the command's log `tag`.

@@ -95,11 +95,9 @@ std::string UpdateSettingRequestCommand::GetSettingValueText(
 
 std::shared_ptr<SendReplyCommand> UpdateSettingRequestCommand::Execute() {
   // Without items the writes would put zeros into the KM50.
-  if (requestData_ == nullptr) {
-    LoggerLog::Error(kTag, "Execute requestData not found.");
-    return CreateFailedReply(kTag);
-  }
-  for (const RequestItem& item : GetRequestItems()) {
+  const auto items = GetRequestItems(kTag);
+  if (!items) return CreateFailedReply(kTag);
+  for (const RequestItem& item : *items) {
     SetTagValue(item.first, item.second);
   }
   ToolManager& manager = ToolManager::GetInstance();

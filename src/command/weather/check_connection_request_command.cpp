@@ -20,11 +20,9 @@ constexpr char kProbeTemplate[] = "%02s4605";
 }  // namespace
 
 std::shared_ptr<SendReplyCommand> CheckConnectionRequestCommand::Execute() {
-  if (requestData_ == nullptr) {
-    LoggerLog::Error(kTag, "Execute requestData not found.");
-    return CreateFailedReply(kTag);
-  }
-  for (const RequestItem& item : GetRequestItems()) {
+  const auto items = GetRequestItems(kTag);
+  if (!items) return CreateFailedReply(kTag);
+  for (const RequestItem& item : *items) {
     SetTagValue(item.first, item.second);
   }
   const int channel = StringUtil::StringToInt(ch_);

@@ -31,11 +31,9 @@ const TagField<UpdateSettingRequestCommand>
 
 std::shared_ptr<SendReplyCommand> UpdateSettingRequestCommand::Execute() {
   // Without items the writes would put zeros into the sensor.
-  if (requestData_ == nullptr) {
-    LoggerLog::Error(kTag, "Execute requestData not found.");
-    return CreateFailedReply(kTag);
-  }
-  for (const RequestItem& item : GetRequestItems()) {
+  const auto items = GetRequestItems(kTag);
+  if (!items) return CreateFailedReply(kTag);
+  for (const RequestItem& item : *items) {
     SetTagValue(item.first, item.second);
   }
   ToolManager& manager = ToolManager::GetInstance();
