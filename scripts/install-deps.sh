@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing the services need, from
-# Debian's packages, when it is missing.
+# Debian's packages, when it is missing. Further package names given as
+# arguments (for example the fuzzing compiler) are installed too.
 set -euo pipefail
 
 packages=(
@@ -8,6 +9,7 @@ packages=(
   libpoco-dev liblog4cxx-dev
   libgtest-dev libgmock-dev
   iproute2 util-linux curl
+  "$@"
 )
 
 missing=()
