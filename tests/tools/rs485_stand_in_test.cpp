@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -326,6 +327,11 @@ TEST_F(StandInTest, BadOptionsExitWithStatus2) {
       {"--device", "1:echo", "--device", "1:echo"},
       {"--device"},
       {"--port", "1"},
+      {"--fault", "4:hang"},
+      {"--fault", "1:status:0"},
+      {"--fault", "1:hang", "--fault", "1:status:3"},
+      {"--fault"},
+      {"--refuse=yes"},
   };
   for (const auto& arguments : cases) {
     SCOPED_TRACE(arguments.back());
@@ -335,6 +341,194 @@ TEST_F(StandInTest, BadOptionsExitWithStatus2) {
               std::string::npos);
   }
   EXPECT_FALSE(std::filesystem::exists(socketPath_));
+}
+
+TEST_F(StandInTest, HelpShowsFaultsAndRefuse) {
+  Spawn({"--help"});
+  EXPECT_EQ(WaitForExit(), 0);
+  const std::string help = ReadFile(directory_ + "/stdout");
+  EXPECT_NE(help.find("--fault CH:MODE[:ARG][:skip=N][:count=M]"),
+            std::string::npos)
+      << help;
+  EXPECT_NE(help.find("other-address"), std::string::npos) << help;
+  EXPECT_NE(help.find("--refuse"), std::string::npos) << help;
+}
+
+// A probe of slave address 10, and the same from address 11.
+const Bytes kProbe = {0x0a, 0x46, 0x05, 0xa3, 0xa1};
+const Bytes kProbeFrom11 = {0x0b, 0x46, 0x05, 0xf2, 0x61};
+
+bool Contains(const std::vector<std::string>& lines, const std::string& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+TEST_F(StandInTest, FaultMeetsOnlyCommandRecordsInsideItsWindow) {
+  Start({"--device", "1:echo", "--fault", "1:status:7:skip=1:count=1"});
+  EXPECT_EQ(Status(Exchange(AccessRecord(1, 3))), 0);
+  EXPECT_EQ(Status(Exchange(AccessRecord(1, 3, kProbe))), 0);
+  EXPECT_EQ(Status(Exchange(AccessRecord(1, 3))), 0);
+  const Bytes faulted = Exchange(AccessRecord(1, 3, kProbe));
+  EXPECT_EQ(Status(faulted), 7);
+  EXPECT_EQ(Frame(faulted), kProbe);
+  const Bytes after = Exchange(AccessRecord(1, 3, kProbe));
+  EXPECT_EQ(Status(after), 0);
+  EXPECT_EQ(Frame(after), kProbe);
+
+  const std::vector<std::string> lines = ReadLines(logPath_);
+  ASSERT_EQ(lines.size(), 11u);
+  EXPECT_EQ(
+      std::vector<std::string>(lines.begin() + 6, lines.begin() + 9),
+      (std::vector<std::string>{
+          "command ch=1 index=0 baud=3 format=0x13 frame=0a4605a3a1",
+          "fault ch=1 mode=status:7", "reply ch=1 status=7 frame=0a4605a3a1"}));
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const std::string& line) {
+                            return line.rfind("fault ", 0) == 0;
+                          }),
+            1);
+}
+
+TEST_F(StandInTest, CloseUnreadLeavesTheRecordOnTheSocket) {
+  Start({"--device", "2:echo", "--fault", "2:close-unread:count=1"});
+  const Bytes record = AccessRecord(2, 1, {0x7f});
+  // In two parts, with another exchange in between: the stand-in waits for
+  // the whole record before it decides.
+  const int socket = Connect();
+  Send(socket, Bytes(record.begin(), record.begin() + 100));
+  EXPECT_EQ(Status(Exchange(AccessRecord(2, 1))), 0);
+  Send(socket, Bytes(record.begin() + 100, record.end()));
+  // Closing with unread bytes resets the connection; a plain close after
+  // reading would end it with end of file.
+  uint8_t byte = 0;
+  EXPECT_EQ(recv(socket, &byte, 1, 0), -1);
+  EXPECT_EQ(errno, ECONNRESET);
+  close(socket);
+
+  const Bytes answered = Exchange(record);
+  EXPECT_EQ(Status(answered), 0);
+  EXPECT_EQ(Frame(answered), (Bytes{0x7f}));
+  const std::vector<std::string> lines = ReadLines(logPath_);
+  EXPECT_TRUE(Contains(lines, "fault ch=2 mode=close-unread"));
+  EXPECT_EQ(lines.back(), "reply ch=2 status=0 frame=7f");
+}
+
+TEST_F(StandInTest, CloseSilentReadsTheRecordAndEndsWithoutReply) {
+  Start({"--device", "1:echo", "--fault", "1:close-silent"});
+  EXPECT_TRUE(Exchange(AccessRecord(1, 1, kProbe)).empty());
+  EXPECT_EQ(ReadLines(logPath_),
+            (std::vector<std::string>{
+                "command ch=1 index=0 baud=1 format=0x13 frame=0a4605a3a1",
+                "fault ch=1 mode=close-silent"}));
+}
+
+TEST_F(StandInTest, HangKeepsTheConnectionOpenUntilTheClientCloses) {
+  Start({"--device", "1:echo", "--fault", "1:hang:count=1"});
+  const int hanging = Connect();
+  const timeval shortWait = {0, 300000};
+  setsockopt(hanging, SOL_SOCKET, SO_RCVTIMEO, &shortWait, sizeof shortWait);
+  Send(hanging, AccessRecord(1, 1, kProbe));
+  uint8_t byte = 0;
+  EXPECT_EQ(recv(hanging, &byte, 1, 0), -1);
+  EXPECT_EQ(errno, EAGAIN);
+
+  // The channel's next record is answered while the first still hangs.
+  const Bytes answered = Exchange(AccessRecord(1, 1, kProbe));
+  EXPECT_EQ(Frame(answered), kProbe);
+  close(hanging);
+  EXPECT_TRUE(Contains(ReadLines(logPath_), "fault ch=1 mode=hang"));
+}
+
+TEST_F(StandInTest, StopEndsHangingAndDelayedConnectionsPromptly) {
+  Start(
+      {"--device", "1:echo", "--fault", "1:hang", "--fault", "2:delay:600000"});
+  const int hanging = Connect();
+  Send(hanging, AccessRecord(1, 1, kProbe));
+  const int delayed = Connect();
+  Send(delayed, AccessRecord(2, 1, kProbe));
+  ASSERT_TRUE(WaitUntil([&] {
+    const std::vector<std::string> lines = ReadLines(logPath_);
+    return Contains(lines, "fault ch=1 mode=hang") &&
+           Contains(lines, "fault ch=2 mode=delay:600000");
+  }));
+
+  const auto begin = std::chrono::steady_clock::now();
+  kill(pid_, SIGTERM);
+  EXPECT_EQ(WaitForExit(), 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(1));
+  EXPECT_TRUE(ReceiveAll(hanging).empty());
+  EXPECT_TRUE(ReceiveAll(delayed).empty());
+  EXPECT_FALSE(std::filesystem::exists(socketPath_));
+}
+
+TEST_F(StandInTest, DelayGivesTheNormalReplyLate) {
+  Start({"--device", "3:echo", "--fault", "3:delay:300"});
+  const auto begin = std::chrono::steady_clock::now();
+  const Bytes reply = Exchange(AccessRecord(3, 1, kProbe));
+  EXPECT_GE(std::chrono::steady_clock::now() - begin,
+            std::chrono::milliseconds(300));
+  EXPECT_EQ(Status(reply), 0);
+  EXPECT_EQ(Frame(reply), kProbe);
+  EXPECT_EQ(ReadLines(logPath_).back(), "reply ch=3 status=0 frame=0a4605a3a1");
+}
+
+TEST_F(StandInTest, TruncatedLengthAndOtherAddressAlterTheAnswer) {
+  Start({"--device", "1:echo", "--device", "2:echo", "--fault", "1:truncated",
+         "--fault", "2:length:-1", "--fault", "3:other-address"});
+  const Bytes truncated = Exchange(AccessRecord(1, 1, kProbe));
+  ASSERT_EQ(truncated.size(), kReplyHeader + 3);
+  EXPECT_EQ(Status(truncated), 0);
+  EXPECT_EQ(FrameLength(truncated), 5);
+  EXPECT_EQ(Frame(truncated), Bytes(kProbe.begin(), kProbe.begin() + 3));
+
+  const Bytes length = Exchange(AccessRecord(2, 1, kProbe));
+  EXPECT_EQ(Status(length), 0);
+  EXPECT_EQ(FrameLength(length), -1);
+  EXPECT_EQ(Frame(length), kProbe);
+
+  // No device on channel 3: the request itself comes back, from address 11.
+  const Bytes other = Exchange(AccessRecord(3, 1, kProbe));
+  EXPECT_EQ(Status(other), 0);
+  EXPECT_EQ(Frame(other), kProbeFrom11);
+
+  const std::vector<std::string> lines = ReadLines(logPath_);
+  EXPECT_TRUE(Contains(lines, "reply ch=1 bytes=74"));
+  EXPECT_TRUE(Contains(lines, "fault ch=2 mode=length:-1"));
+  EXPECT_TRUE(Contains(lines, "reply ch=2 bytes=76"));
+  EXPECT_TRUE(Contains(lines, "reply ch=3 status=0 frame=0b4605f261"));
+}
+
+TEST_F(StandInTest, ExceptionAndRandomRepliesReplaceTheDevice) {
+  Start({"--device", "1:echo", "--fault", "1:exception", "--fault",
+         "2:random:5", "--fault", "3:random:5"});
+  const Bytes exception = Exchange(AccessRecord(1, 1, kProbe));
+  EXPECT_EQ(Status(exception), 0);
+  EXPECT_EQ(Frame(exception), (Bytes{0x0a, 0xc6, 0x04, 0x03, 0xa1}));
+
+  // The same seed and record number give the same bytes on any channel.
+  const Bytes first = Exchange(AccessRecord(2, 1, kProbe));
+  EXPECT_EQ(Exchange(AccessRecord(3, 1, kProbe)), first);
+  EXPECT_NE(Exchange(AccessRecord(2, 1, kProbe)), first);
+  EXPECT_TRUE(Contains(ReadLines(logPath_),
+                       "reply ch=2 bytes=" + std::to_string(first.size())));
+}
+
+TEST_F(StandInTest, RefuseKeepsTheSocketFileButRefusesConnections) {
+  Start({"--refuse", "--device", "1:echo"});
+  const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un address = {};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, socketPath_.c_str(),
+               sizeof address.sun_path - 1);
+  EXPECT_EQ(connect(socket, reinterpret_cast<const sockaddr*>(&address),
+                    sizeof address),
+            -1);
+  EXPECT_EQ(errno, ECONNREFUSED);
+  close(socket);
+  EXPECT_TRUE(WaitUntil([&] {
+    return ReadFile(directory_ + "/stderr")
+               .find("rs485_stand_in refusing on " + socketPath_) !=
+           std::string::npos;
+  }));
 }
 
 }  // namespace

@@ -1,15 +1,20 @@
 #include "rs485_stand_in/connection_handler.h"
 
+#include <poll.h>
 #include <sys/socket.h>
 
 #include <cerrno>
-#include <cstdint>
+#include <chrono>
 #include <optional>
 #include <utility>
-#include <vector>
+
+#include "rs485_stand_in/fault_replies.h"
 
 namespace stand_in {
 namespace {
+
+// How often a record that has not fully arrived is looked at again.
+constexpr auto kPeekInterval = std::chrono::milliseconds(1);
 
 // Up to kAccessRecordSize bytes; fewer when the client closed or the socket
 // failed first.
@@ -27,6 +32,47 @@ std::vector<uint8_t> ReadRecord(int socket) {
   return bytes;
 }
 
+// Waits up to `timeout` (forever when negative) for the connection to end:
+// the client closing its side, or the socket being shut down. True when it
+// ended.
+bool WaitForEnd(int socket, std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (true) {
+    int waitMs = -1;
+    if (timeout.count() >= 0) {
+      // Rounded up, so that the wait is never shorter than asked.
+      const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+          deadline - std::chrono::steady_clock::now());
+      if (left.count() <= 0) return false;
+      waitMs = static_cast<int>(left.count());
+    }
+    pollfd wait = {socket, POLLRDHUP, 0};
+    const int ready = poll(&wait, 1, waitMs);
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready != 0) return true;
+  }
+}
+
+// The record as far as it has arrived, without taking it off the socket:
+// waits until all of it is there or the connection has ended.
+std::vector<uint8_t> PeekRecord(int socket) {
+  std::vector<uint8_t> bytes(kAccessRecordSize);
+  while (true) {
+    const ssize_t count =
+        recv(socket, bytes.data(), bytes.size(), MSG_PEEK | MSG_DONTWAIT);
+    const bool whole =
+        count == static_cast<ssize_t>(kAccessRecordSize) || count == 0;
+    const bool failed = count < 0 && errno != EAGAIN && errno != EINTR;
+    if (whole || failed || WaitForEnd(socket, kPeekInterval)) {
+      // After the end, whatever arrived is all there will be.
+      const ssize_t arrived =
+          recv(socket, bytes.data(), bytes.size(), MSG_PEEK | MSG_DONTWAIT);
+      bytes.resize(arrived > 0 ? static_cast<std::size_t>(arrived) : 0);
+      return bytes;
+    }
+  }
+}
+
 void WriteAll(int socket, const std::vector<uint8_t>& bytes) {
   std::size_t sent = 0;
   while (sent < bytes.size()) {
@@ -40,31 +86,56 @@ void WriteAll(int socket, const std::vector<uint8_t>& bytes) {
 
 }  // namespace
 
-ConnectionHandler::ConnectionHandler(ChannelTable* channels, RecordLog* log)
-    : channels_(channels), log_(log) {}
+ConnectionHandler::ConnectionHandler(ChannelTable* channels, FaultPlan* faults,
+                                     RecordLog* log)
+    : channels_(channels), faults_(faults), log_(log) {}
 
 void ConnectionHandler::Serve(int socket) {
+  // A fault that leaves the record unread must be decided before reading;
+  // the decision then stands for the record read afterwards.
+  std::optional<FaultHit> hit;
+  bool decided = false;
+  if (faults_->PeeksRecords()) {
+    const AccessRecord peeked = ParseAccessRecord(PeekRecord(socket));
+    if (peeked.kind == RecordKind::kCommand) {
+      hit = faults_->TakeCommandRecord(peeked.channel);
+      decided = true;
+      if (hit && hit->fault.mode == FaultMode::kCloseUnread) {
+        log_->LogCommand(peeked);
+        log_->LogFault(peeked.channel, hit->fault);
+        return;
+      }
+    }
+  }
+
   const AccessRecord record = ParseAccessRecord(ReadRecord(socket));
   if (record.kind == RecordKind::kInvalid) {
     log_->LogInvalid(record);
     return;
   }
-  const ReplyRecord reply = Answer(record);
-  // Logged before sending, so the line is there once the client has its
-  // reply.
-  log_->LogReply(record.channel, reply);
-  WriteAll(socket, EncodeReplyRecord(reply));
+  if (record.kind == RecordKind::kCommand) {
+    log_->LogCommand(record);
+    if (!decided) hit = faults_->TakeCommandRecord(record.channel);
+    if (hit) {
+      log_->LogFault(record.channel, hit->fault);
+      ServeFault(socket, record, *hit);
+      return;
+    }
+  }
+  SendReply(socket, record.channel, Answer(record));
 }
 
 ReplyRecord ConnectionHandler::Answer(const AccessRecord& record) {
-  ReplyRecord reply;
   if (record.kind == RecordKind::kPortSetting) {
     log_->LogPortSetting(record);
     channels_->SetLineSettings(record.channel, record.settings);
-    return reply;
+    return ReplyRecord();
   }
+  return AnswerCommand(record);
+}
 
-  log_->LogCommand(record);
+ReplyRecord ConnectionHandler::AnswerCommand(const AccessRecord& record) {
+  ReplyRecord reply;
   if (record.frameLength > kMaxFrameLength) {
     reply.status = kStatusBadFrameLength;
     return reply;
@@ -77,6 +148,78 @@ ReplyRecord ConnectionHandler::Answer(const AccessRecord& record) {
   }
   reply.frame = std::move(*answer);
   return reply;
+}
+
+std::vector<uint8_t> ConnectionHandler::AnswerOrEcho(
+    const AccessRecord& record) {
+  std::optional<std::vector<uint8_t>> answer =
+      channels_->Exchange(record.channel, record.frame);
+  return answer ? std::move(*answer) : record.frame;
+}
+
+void ConnectionHandler::ServeFault(int socket, const AccessRecord& record,
+                                   const FaultHit& hit) {
+  const uint32_t channel = record.channel;
+  const int64_t argument = hit.fault.argument;
+  switch (hit.fault.mode) {
+    case FaultMode::kCloseUnread:
+    case FaultMode::kCloseSilent:
+      return;
+    case FaultMode::kHang:
+      WaitForEnd(socket, std::chrono::milliseconds(-1));
+      return;
+    case FaultMode::kStatus: {
+      ReplyRecord reply = AnswerCommand(record);
+      reply.status = static_cast<int32_t>(argument);
+      SendReply(socket, channel, reply);
+      return;
+    }
+    case FaultMode::kTruncated:
+      SendRawReply(socket, channel, TruncatedReplyRecord(AnswerOrEcho(record)));
+      return;
+    case FaultMode::kLength:
+      SendRawReply(socket, channel,
+                   LengthFieldReplyRecord(AnswerOrEcho(record),
+                                          static_cast<int16_t>(argument)));
+      return;
+    case FaultMode::kRandom:
+      SendRawReply(
+          socket, channel,
+          RandomReplyRecord(static_cast<uint32_t>(argument), hit.record));
+      return;
+    case FaultMode::kException: {
+      ReplyRecord reply;
+      reply.frame = ExceptionAnswer(record.frame);
+      SendReply(socket, channel, reply);
+      return;
+    }
+    case FaultMode::kOtherAddress: {
+      ReplyRecord reply;
+      reply.frame = OtherAddressAnswer(AnswerOrEcho(record));
+      SendReply(socket, channel, reply);
+      return;
+    }
+    case FaultMode::kDelay: {
+      const ReplyRecord reply = AnswerCommand(record);
+      if (WaitForEnd(socket, std::chrono::milliseconds(argument))) return;
+      SendReply(socket, channel, reply);
+      return;
+    }
+  }
+}
+
+void ConnectionHandler::SendReply(int socket, uint32_t channel,
+                                  const ReplyRecord& reply) {
+  // Logged before sending, so the line is there once the client has its
+  // reply.
+  log_->LogReply(channel, reply);
+  WriteAll(socket, EncodeReplyRecord(reply));
+}
+
+void ConnectionHandler::SendRawReply(int socket, uint32_t channel,
+                                     const std::vector<uint8_t>& bytes) {
+  log_->LogRawReply(channel, bytes.size());
+  WriteAll(socket, bytes);
 }
 
 }  // namespace stand_in

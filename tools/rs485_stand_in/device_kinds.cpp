@@ -10,6 +10,7 @@
 #include "rs485_stand_in/fixed_device.h"
 #include "rs485_stand_in/hex_text.h"
 #include "rs485_stand_in/km50_device.h"
+#include "rs485_stand_in/option_fields.h"
 #include "rs485_stand_in/reply_record.h"
 #include "rs485_stand_in/weather_sensor_device.h"
 
@@ -66,30 +67,6 @@ constexpr DecimalArgument kWeatherArguments[] = {
 };
 // DEAF may be left out.
 constexpr std::size_t kRequiredWeatherArguments = 3;
-
-// Reads a decimal number of at most `max`: digits only, no sign.
-bool ParseDecimal(const std::string& text, uint32_t max, uint32_t* value) {
-  if (text.empty()) return false;
-  uint64_t number = 0;
-  for (const char digit : text) {
-    if (digit < '0' || digit > '9') return false;
-    number = number * 10 + static_cast<uint64_t>(digit - '0');
-    if (number > max) return false;
-  }
-  *value = static_cast<uint32_t>(number);
-  return true;
-}
-
-std::vector<std::string> SplitFields(const std::string& text) {
-  std::vector<std::string> fields;
-  std::size_t start = 0;
-  for (std::size_t colon; (colon = text.find(':', start)) != std::string::npos;
-       start = colon + 1) {
-    fields.push_back(text.substr(start, colon - start));
-  }
-  fields.push_back(text.substr(start));
-  return fields;
-}
 
 std::unique_ptr<SimulatedDevice> MakeWeatherSensorDevice(
     const std::optional<std::string>& arguments, std::string* error) {

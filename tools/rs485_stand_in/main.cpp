@@ -10,6 +10,7 @@
 
 #include "rs485_stand_in/channel_table.h"
 #include "rs485_stand_in/connection_handler.h"
+#include "rs485_stand_in/fault_plan.h"
 #include "rs485_stand_in/record_log.h"
 #include "rs485_stand_in/stand_in_options.h"
 #include "rs485_stand_in/stand_in_server.h"
@@ -51,14 +52,15 @@ int main(int argc, char** argv) {
     return kExitFailure;
   }
   stand_in::ChannelTable channels(std::move(options.devices));
-  stand_in::ConnectionHandler handler(&channels, &recordLog);
-  stand_in::StandInServer server(options.socketPath, &handler);
+  stand_in::FaultPlan faults(std::move(options.faults));
+  stand_in::ConnectionHandler handler(&channels, &faults, &recordLog);
+  stand_in::StandInServer server(options.socketPath, &handler, options.refuse);
   if (!server.Start(&error)) {
     std::cerr << "rs485_stand_in: " << error << "\n";
     return kExitFailure;
   }
-  std::cerr << "rs485_stand_in listening on " << options.socketPath
-            << std::endl;
+  std::cerr << "rs485_stand_in " << (options.refuse ? "refusing" : "listening")
+            << " on " << options.socketPath << std::endl;
 
   int received = 0;
   sigwait(&stopSignals, &received);

@@ -67,6 +67,16 @@ void RecordLog::LogInvalid(const AccessRecord& record) {
             " length=" + std::to_string(record.lengthField));
 }
 
+void RecordLog::LogFault(uint32_t channel, const ChannelFault& fault) {
+  WriteLine("fault ch=" + std::to_string(channel) +
+            " mode=" + FaultModeText(fault));
+}
+
+void RecordLog::LogRawReply(uint32_t channel, std::size_t bytesSent) {
+  WriteLine("reply ch=" + std::to_string(channel) +
+            " bytes=" + std::to_string(bytesSent));
+}
+
 void RecordLog::WriteLine(const std::string& line) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (file_ == nullptr) return;

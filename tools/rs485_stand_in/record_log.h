@@ -8,6 +8,7 @@
 #include <string>
 
 #include "rs485_stand_in/access_record.h"
+#include "rs485_stand_in/channel_fault.h"
 #include "rs485_stand_in/reply_record.h"
 
 namespace stand_in {
@@ -19,8 +20,12 @@ namespace stand_in {
 //   command ch=1 index=0 baud=1 format=0x13 frame=014605d263
 //   reply ch=1 status=0 frame=014605d263
 //   invalid bytes=100 length=4285
+//   fault ch=1 mode=status:5
+//   reply ch=1 bytes=73
 // Numbers are decimal, bytes lower-case hex without separators. A command
-// whose frame length is too long shows an empty frame.
+// whose frame length is too long shows an empty frame. A fault line follows
+// the command line of each record that meets a fault; a reply that is not a
+// well-formed reply record shows only the number of bytes sent.
 //
 // Each line is written whole and flushed before the call returns, so it is
 // in the file before the connection it belongs to is closed. Safe to call
@@ -42,6 +47,8 @@ class RecordLog {
   void LogCommand(const AccessRecord& record);
   void LogReply(uint32_t channel, const ReplyRecord& reply);
   void LogInvalid(const AccessRecord& record);
+  void LogFault(uint32_t channel, const ChannelFault& fault);
+  void LogRawReply(uint32_t channel, std::size_t bytesSent);
 
  private:
   void WriteLine(const std::string& line);

@@ -47,11 +47,27 @@ bool AddDevice(const std::string& value, StandInOptions* options,
   return true;
 }
 
+bool AddFault(const std::string& value, StandInOptions* options,
+              std::string* error) {
+  std::optional<ChannelFault> fault = ParseChannelFault(value, error);
+  if (!fault) return false;
+  for (const ChannelFault& other : options->faults) {
+    if (other.channel == fault->channel) {
+      *error = "channel " + std::to_string(fault->channel) +
+               " has more than one fault";
+      return false;
+    }
+  }
+  options->faults.push_back(*fault);
+  return true;
+}
+
 // The options that take a value.
 constexpr Option kOptions[] = {
     {"--socket", SetSocket},
     {"--record-log", SetRecordLog},
     {"--device", AddDevice},
+    {"--fault", AddFault},
 };
 
 const Option* FindOption(const std::string& name) {
@@ -69,6 +85,10 @@ bool ParseStandInOptions(int argc, const char* const* argv,
     std::string name = argv[i];
     if (name == "--help" || name == "-h") {
       options->help = true;
+      continue;
+    }
+    if (name == "--refuse") {
+      options->refuse = true;
       continue;
     }
     std::optional<std::string> value;
@@ -96,20 +116,43 @@ bool ParseStandInOptions(int argc, const char* const* argv,
 
 std::string StandInUsage() {
   return std::string(
-             "Usage: rs485_stand_in [--socket PATH] [--record-log FILE] "
-             "[--device CH:KIND[:ARGS]]...\n"
-             "Answers the RS-485 communication service's socket records from "
+             "Usage: rs485_stand_in [--socket PATH] [--record-log FILE]\n"
+             "                      [--device CH:KIND[:ARGS]]...\n"
+             "                      [--fault CH:MODE[:ARG][:skip=N][:count=M]]"
+             "...\n"
+             "                      [--refuse]\n"
+             "Answers the RS-485 communication service's socket records from\n"
              "simulated devices.\n"
-             "  --socket PATH       socket to listen on (default ") +
+             "  --socket PATH       socket to listen on (default\n"
+             "                      ") +
          kDefaultSocketPath +
          ")\n"
-         "  --record-log FILE   one line per record received and reply sent; "
-         "- for standard output\n"
+         "  --record-log FILE   one line per record received and reply sent;\n"
+         "                      - for standard output\n"
          "  --device CH:KIND[:ARGS]\n"
          "                      the device on channel CH (1 to 3), one per "
-         "channel; a channel\n"
-         "                      without a device does not answer. Kinds:\n" +
-         DeviceKindsUsage() + "  --help              show this text\n";
+         "channel; a\n"
+         "                      channel without a device does not answer. "
+         "Kinds:\n" +
+         DeviceKindsUsage() +
+         "  --fault CH:MODE[:ARG][:skip=N][:count=M]\n"
+         "                      the fault of channel CH, one per channel: the "
+         "first N\n"
+         "                      command records (default 0) are answered "
+         "normally, the\n"
+         "                      next M (default all) meet the fault; "
+         "port-setting\n"
+         "                      records never do. Modes:\n" +
+         FaultModesUsage() +
+         "                      truncated, length and other-address use the "
+         "request\n"
+         "                      when the device is silent; each faulted "
+         "record is\n"
+         "                      logged as \"fault ch=CH mode=MODE\"\n"
+         "  --refuse            refuse every connection (the socket file "
+         "exists, nobody\n"
+         "                      listens)\n"
+         "  --help              show this text\n";
 }
 
 }  // namespace stand_in

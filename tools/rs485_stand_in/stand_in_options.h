@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "rs485_stand_in/channel_fault.h"
 #include "rs485_stand_in/device_kinds.h"
 
 namespace stand_in {
@@ -16,13 +17,16 @@ struct StandInOptions {
   std::string socketPath = kDefaultSocketPath;
   std::string recordLogPath;  // empty: no record log; "-": standard output
   std::vector<ChannelDevice> devices;  // at most one per channel
+  std::vector<ChannelFault> faults;    // at most one per channel
+  bool refuse = false;                 // refuse every connection
   bool help = false;
 };
 
-// Reads the arguments after the program name. Each option takes its value
-// either as the next argument or after "=" ("--socket=PATH"). Returns false
-// and sets `*error` to a one-line reason for an unknown option, a missing
-// value, a bad device or a second device on one channel.
+// Reads the arguments after the program name. Each option but the flags
+// --refuse and --help takes its value either as the next argument or after
+// "=" ("--socket=PATH"). Returns false and sets `*error` to a one-line
+// reason for an unknown option, a missing value, a bad device or fault, or a
+// second device or fault on one channel.
 bool ParseStandInOptions(int argc, const char* const* argv,
                          StandInOptions* options, std::string* error);
 

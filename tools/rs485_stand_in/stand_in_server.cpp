@@ -33,8 +33,9 @@ std::string TemporaryPath(const std::string& path) {
 
 }  // namespace
 
-StandInServer::StandInServer(std::string socketPath, ConnectionHandler* handler)
-    : socketPath_(std::move(socketPath)), handler_(handler) {}
+StandInServer::StandInServer(std::string socketPath, ConnectionHandler* handler,
+                             bool refuse)
+    : socketPath_(std::move(socketPath)), handler_(handler), refuse_(refuse) {}
 
 StandInServer::~StandInServer() { Stop(); }
 
@@ -43,6 +44,10 @@ bool StandInServer::Start(std::string* error) {
     if (listenSocket_ >= 0) close(listenSocket_);
     listenSocket_ = -1;
     return false;
+  }
+  if (refuse_) {
+    refusing_ = true;
+    return true;
   }
   if (pipe2(wakePipe_, O_CLOEXEC) != 0) {
     *error = ErrnoText("cannot create a pipe");
@@ -101,9 +106,9 @@ bool StandInServer::Listen(std::string* error) {
   }
   // Services running as any user may connect, as they may on the gateway.
   // Clients connect by path only after the rename, so they never meet a
-  // socket that is not yet listening.
+  // socket that is not yet listening (unless it is never to listen).
   if (chmod(temporaryPath.c_str(), 0666) != 0 ||
-      listen(listenSocket_, kListenBacklog) != 0 ||
+      (!refuse_ && listen(listenSocket_, kListenBacklog) != 0) ||
       rename(temporaryPath.c_str(), socketPath_.c_str()) != 0) {
     *error = ErrnoText("cannot listen on " + socketPath_);
     unlink(temporaryPath.c_str());
@@ -113,6 +118,13 @@ bool StandInServer::Listen(std::string* error) {
 }
 
 void StandInServer::Stop() {
+  if (refusing_) {
+    unlink(socketPath_.c_str());
+    close(listenSocket_);
+    listenSocket_ = -1;
+    refusing_ = false;
+    return;
+  }
   if (!acceptThread_.joinable()) return;
   // First, so that no new client finds the socket while the rest winds down.
   unlink(socketPath_.c_str());

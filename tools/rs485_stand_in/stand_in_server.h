@@ -12,7 +12,9 @@ namespace stand_in {
 
 // Listens on a Unix-domain stream socket and serves each accepted
 // connection on a thread of its own, so that a connection kept waiting does
-// not hold up the others.
+// not hold up the others. A refusing server binds the socket file but never
+// listens, so that every connection attempt is refused, as when the
+// communication service is wedged before it listens.
 //
 // The socket file appears at its path only once connections are accepted
 // (it is bound under a temporary name and renamed), so waiting for the file
@@ -20,7 +22,9 @@ namespace stand_in {
 // must outlive the server. Start and Stop are for one controlling thread.
 class StandInServer {
  public:
-  StandInServer(std::string socketPath, ConnectionHandler* handler);
+  // `refuse` makes the server refusing; `handler` is then never called.
+  StandInServer(std::string socketPath, ConnectionHandler* handler,
+                bool refuse = false);
   // Stops the server if it still runs.
   ~StandInServer();
 
@@ -28,7 +32,8 @@ class StandInServer {
   StandInServer& operator=(const StandInServer&) = delete;
 
   // Creates missing parent directories, replaces a stale socket file and
-  // starts accepting. Refuses to replace a path that is not a socket.
+  // starts accepting (a refusing server only puts the socket file in
+  // place). Refuses to replace a path that is not a socket.
   // Returns false and sets `*error` when the socket cannot be set up.
   bool Start(std::string* error);
 
@@ -50,6 +55,8 @@ class StandInServer {
 
   const std::string socketPath_;
   ConnectionHandler* const handler_;
+  const bool refuse_;
+  bool refusing_ = false;  // started as a refusing server
 
   int listenSocket_ = -1;
   int wakePipe_[2] = {-1, -1};  // written by Stop to end AcceptLoop
