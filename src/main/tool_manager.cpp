@@ -187,8 +187,11 @@ void ToolManager::ReleaseChannelControllers() {
   }
   if (!controllers) return;
   for (const auto& controller : *controllers) {
+    // Operations in progress, and those still waiting for the channel, fail
+    // within moments instead of waiting for the communication service.
+    controller->Close();
     // A controller in use is closed by its operation, which holds it alive
-    // until then; waiting here would hold up the stop for its exchanges.
+    // until then and ends at once now.
     std::unique_lock<std::mutex> lock(controller->GetSettingMutex(),
                                       std::try_to_lock);
     if (lock.owns_lock()) controller->StopLogging();

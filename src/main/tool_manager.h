@@ -66,7 +66,10 @@ class ToolManager {
   bool Run();
 
   // Releases the controllers, the lifecheck and the server, in that order,
-  // and ends Run's loop. A repeated call releases nothing.
+  // and ends Run's loop. A repeated call releases nothing. Device-setting
+  // operations in progress fail at once (their exchanges are aborted, their
+  // pauses ended), so the server's wait for its requests is short and the
+  // stop completes within about a second.
   void Stop();
 
   // Why the last Run failed to start; empty when it did not fail.

@@ -38,7 +38,18 @@ void Channel::Start() {
 
 void Channel::PushRequest(Request* request) {
   if (request == nullptr) return;
-  queue_.enqueueNotification(Poco::AutoPtr<Poco::Notification>(request));
+  Poco::AutoPtr<Poco::Notification> notification(request);
+  if (closed_.load()) return;  // released here, unrun
+  // A Close between the test and the queuing leaves the request queued; the
+  // worker then aborts it before it starts.
+  queue_.enqueueNotification(notification);
+}
+
+void Channel::Close() {
+  closed_.store(true);
+  // Emptied first, so that a worker freed by the abort finds nothing left.
+  queue_.clear();
+  for (auto& runnable : runnables_) runnable->AbortRequests();
 }
 
 }  // namespace tool

@@ -4,6 +4,7 @@
 #include <Poco/NotificationQueue.h>
 #include <Poco/ThreadPool.h>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -37,14 +38,24 @@ class Channel {
   void Start();
 
   // Queues `request` at the back, taking over the caller's reference. A
-  // null request is ignored. Does not wait for it to run.
+  // null request is ignored. Does not wait for it to run. On a closed
+  // channel the request is dropped at once.
   void PushRequest(Request* request);
+
+  // Ends the channel's use at shutdown without waiting for the
+  // communication service: aborts the request that is running (it fails
+  // within moments instead of waiting out its time-outs), drops what is
+  // queued, and drops every request pushed from now on. Dropped requests
+  // tell their callbacks through OnDropped. The workers keep running until
+  // the destructor. Safe from any thread; later calls do nothing more.
+  void Close();
 
  private:
   Poco::ThreadPool pool_;
   Poco::NotificationQueue queue_;
   std::vector<std::unique_ptr<WorkerThreadRunnable>> runnables_;
   std::once_flag started_;
+  std::atomic<bool> closed_{false};
 };
 
 }  // namespace tool

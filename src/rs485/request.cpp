@@ -4,4 +4,6 @@ namespace tool {
 
 void Request::Process() {}
 
+void Request::Abort() {}
+
 }  // namespace tool

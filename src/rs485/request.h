@@ -17,6 +17,11 @@ class Request : public Poco::Notification {
   // going, but the request's own outcome would be lost.
   virtual void Process();
 
+  // Asks a running Process to end as soon as it can, as a failure, and a
+  // Process that has not started yet to fail at once. Called from any thread
+  // while the request is alive; the base does nothing.
+  virtual void Abort();
+
  protected:
   ~Request() override = default;
 };

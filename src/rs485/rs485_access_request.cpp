@@ -47,16 +47,27 @@ bool WriteAll(int fd, const std::uint8_t* data, int size) {
   return true;
 }
 
-bool ReadUntilClosedOrFull(int fd, std::uint8_t* buffer, int capacity) {
+// The number of bytes read into `buffer`, or -1 when a read failed.
+int ReadUntilClosedOrFull(int fd, std::uint8_t* buffer, int capacity) {
   int received = 0;
   while (received < capacity) {
     const ssize_t n = recv(fd, buffer + received, capacity - received, 0);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
+    if (n < 0) return -1;
     if (n == 0) break;
     received += static_cast<int>(n);
   }
-  return true;
+  return received;
+}
+
+// A service that closes before the whole frame it announced has arrived
+// sent a damaged reply; the zeros after its end would read as frame bytes.
+// Replies without a frame may stop after any field, and a full buffer is
+// not cut short (a length beyond it is the callback's to reject).
+bool CutShort(const std::uint8_t* reply, int received) {
+  const int length = record::LoadInt16(reply + record::kReplyLengthOffset);
+  return length > 0 && received < record::kReplyRecordSize &&
+         received < record::kReplyFrameOffset + length;
 }
 
 }  // namespace
@@ -81,6 +92,12 @@ void RS485AccessRequest::SetAccessData(const std::uint8_t* data, int size,
 
 void RS485AccessRequest::Cancel() { cancelled_.store(true); }
 
+void RS485AccessRequest::Abort() {
+  std::lock_guard<std::mutex> lock(socketMutex_);
+  aborted_ = true;
+  if (socket_ >= 0) shutdown(socket_, SHUT_RDWR);
+}
+
 void RS485AccessRequest::Report(int code, const std::uint8_t* reply) {
   if (callback_ == nullptr) return;
   reported_ = true;
@@ -88,15 +105,23 @@ void RS485AccessRequest::Report(int code, const std::uint8_t* reply) {
 }
 
 void RS485AccessRequest::Process() {
-  const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) {
     Report(kSocketFailed, nullptr);
     return;
+  }
+  {
+    std::lock_guard<std::mutex> lock(socketMutex_);
+    socket_ = fd;
   }
   // Lives on the worker's stack; zero-filled so that whatever the service
   // leaves out reads as zero.
   std::uint8_t reply[record::kReplyRecordSize] = {};
   const int code = Exchange(fd, reply);
+  {
+    std::lock_guard<std::mutex> lock(socketMutex_);
+    socket_ = -1;
+  }
   if (code != kOk) {
     close(fd);
     Report(code, nullptr);
@@ -107,10 +132,19 @@ void RS485AccessRequest::Process() {
 }
 
 int RS485AccessRequest::Exchange(int fd, std::uint8_t* reply) {
+  const auto aborted = [this] {
+    std::lock_guard<std::mutex> lock(socketMutex_);
+    return aborted_;
+  };
   SetTimeouts(fd);
-  if (!Connect(fd, settings_.GetComSocketPath())) return kConnectFailed;
+  if (aborted() || !Connect(fd, settings_.GetComSocketPath())) {
+    return kConnectFailed;
+  }
   if (!WriteAll(fd, data_, size_)) return kWriteFailed;
-  if (!ReadUntilClosedOrFull(fd, reply, record::kReplyRecordSize)) {
+  const int received =
+      ReadUntilClosedOrFull(fd, reply, record::kReplyRecordSize);
+  // A shutdown by Abort ends the read as if the service had closed.
+  if (received < 0 || aborted() || CutShort(reply, received)) {
     return kReadFailed;
   }
   return kOk;

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 
 #include "rs485/request.h"
 
@@ -19,7 +20,9 @@ class RS485AccessRequestCallback;
 // outcome to the callback.
 //
 // Send and receive each time out after 10 s. A broken connection never
-// raises SIGPIPE. Used for exactly one exchange.
+// raises SIGPIPE. A reply record that ends before the frame its length field
+// announces was cut short and counts as a failed read. Used for exactly one
+// exchange.
 class RS485AccessRequest : public Request {
  public:
   // Codes passed to OnResult.
@@ -45,6 +48,13 @@ class RS485AccessRequest : public Request {
   // Safe from any thread.
   void Cancel();
 
+  // Cuts a running exchange short by shutting its connection down, so that
+  // it reports the failure of the step it was in (at the latest -4) at once
+  // instead of after its time-out; an exchange not yet started fails before
+  // it connects (-2). Only a connect that waits for room in the service's
+  // backlog is not cut short. Safe from any thread.
+  void Abort() override;
+
   // The exchange. Calls the callback's OnResult at most once.
   void Process() override;
 
@@ -59,6 +69,11 @@ class RS485AccessRequest : public Request {
   RS485AccessRequestCallback* const callback_;
   const LoggerSettingXmlManager& settings_;
   std::atomic<bool> cancelled_{false};
+  // Guards the open socket against Abort shutting down a closed (and maybe
+  // reused) descriptor.
+  std::mutex socketMutex_;
+  int socket_ = -1;
+  bool aborted_ = false;
   bool reported_ = false;
   const std::uint8_t* data_ = nullptr;
   int size_ = 0;

@@ -87,6 +87,8 @@ void RS485ChannelController::PushAccessRequest(RS485AccessRequest* request) {
   channel_->PushRequest(request);
 }
 
+void RS485ChannelController::Close() { channel_->Close(); }
+
 void RS485ChannelController::Begin() {
   try {
     SendPortSetting();

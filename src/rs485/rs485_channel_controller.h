@@ -73,6 +73,13 @@ class RS485ChannelController : public ChannelWorkerInterface,
   // reference. A null request is ignored.
   void PushAccessRequest(RS485AccessRequest* request);
 
+  // Shutdown: from now on every exchange of this channel fails at once, the
+  // running one included (Channel::Close), so that an operation in progress
+  // ends within moments. StopLogging is still needed to close the
+  // connection. Safe from any thread, also while another thread holds the
+  // setting mutex.
+  void Close();
+
   // The worker's passes: send the port-setting record, then idle until
   // StopLogging.
   void Begin() override;

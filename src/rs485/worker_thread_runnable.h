@@ -5,8 +5,11 @@
 #include <Poco/Runnable.h>
 
 #include <atomic>
+#include <mutex>
 
 namespace tool {
+
+class Request;
 
 // The loop of one channel worker thread: takes the queued requests one at a
 // time, in queue order, and runs each one's Process.
@@ -20,6 +23,11 @@ class WorkerThreadRunnable : public Poco::Runnable {
   // thread.
   void Stop();
 
+  // Aborts the request that is running, if any, and every request taken
+  // from the queue afterwards (Request::Abort), so that the worker no longer
+  // waits for the communication service. Safe from any thread.
+  void AbortRequests();
+
   // Runs until Stop. Notifications that are not a Request are dropped
   // unrun.
   void run() override;
@@ -27,6 +35,11 @@ class WorkerThreadRunnable : public Poco::Runnable {
  private:
   Poco::NotificationQueue& queue_;
   std::atomic<bool> stop_{false};
+  // Guards the running request against its release while AbortRequests
+  // reaches it.
+  std::mutex currentMutex_;
+  Request* current_ = nullptr;
+  bool aborting_ = false;
 };
 
 }  // namespace tool

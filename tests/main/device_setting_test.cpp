@@ -176,6 +176,28 @@ TEST_F(DeviceSettingTest, OperationsOnOneChannelNeverShareAConnection) {
   }
 }
 
+TEST_F(DeviceSettingTest, StopEndsOperationsWaitingForTheService) {
+  service_.Answer({}, /*keepOpen=*/true);  // reads every record, never answers
+  std::vector<std::future<bool>> operations;
+  for (int i = 0; i < 3; ++i) {
+    operations.push_back(std::async(std::launch::async, [this] {
+      return Connect({kProbe, kProbe});
+    }));
+  }
+  ASSERT_TRUE(service_.AwaitRecords(1));
+  const auto stopping = std::chrono::steady_clock::now();
+  manager_.Stop();
+  for (auto& operation : operations) {
+    ASSERT_EQ(operation.wait_for(std::chrono::seconds(2)),
+              std::future_status::ready);
+    EXPECT_FALSE(operation.get());
+  }
+  // Far below the 10 s each exchange would otherwise have waited.
+  EXPECT_LT(std::chrono::steady_clock::now() - stopping,
+            std::chrono::seconds(2));
+  EXPECT_THAT(LoggedMessages(), Contains("ToolManager ### received data null"));
+}
+
 TEST_F(DeviceSettingTest, StopEndsAPauseAndLaterPausesAtOnce) {
   std::future<bool> pause = std::async(std::launch::async, [this] {
     return manager_.PauseUnlessStopped(30000);

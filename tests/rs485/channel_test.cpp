@@ -11,9 +11,11 @@
 #include <vector>
 
 #include "rs485/com_service_test.h"
+#include "rs485/fake_com_service.h"
 #include "rs485/recording_callback.h"
 #include "rs485/request.h"
 #include "rs485/rs485_access_request.h"
+#include "rs485/rs485_record_layout.h"
 #include "rs485/rs485_send_command_request.h"
 
 namespace tool {
@@ -104,6 +106,38 @@ TEST_F(ChannelTest, DestroyedChannelDropsQueuedRequestsAndReleasesWaiters) {
   EXPECT_EQ(callback.Dropped(), 1);
   ASSERT_EQ(reply.wait_for(std::chrono::seconds(0)), std::future_status::ready);
   EXPECT_EQ(reply.get(), nullptr);
+}
+
+TEST_F(ChannelTest, CloseAbortsTheRunningExchangeAndDropsTheOthers) {
+  testing::FakeComService service(SocketPath());
+  service.Answer({}, /*keepOpen=*/true);  // reads the record, never answers
+  const std::vector<std::uint8_t> record(record::kAccessRecordSize);
+  testing::RecordingCallback running, queued, later;
+  const auto request = [&](testing::RecordingCallback* callback) {
+    auto* access = new RS485AccessRequest(callback, Settings());
+    access->SetAccessData(record.data(), static_cast<int>(record.size()));
+    return access;
+  };
+  Channel channel(1);
+  channel.Start();
+  channel.PushRequest(request(&running));
+  channel.PushRequest(request(&queued));
+  ASSERT_TRUE(service.AwaitRecords(1));  // the first waits for its reply
+
+  const auto closing = std::chrono::steady_clock::now();
+  channel.Close();
+  channel.PushRequest(request(&later));
+  EXPECT_EQ(queued.Dropped(), 1);
+  EXPECT_EQ(later.Dropped(), 1);
+  while (running.Results().empty() &&
+         std::chrono::steady_clock::now() - closing < std::chrono::seconds(5)) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  // Well inside the 10 s the exchange would otherwise have waited.
+  EXPECT_LT(std::chrono::steady_clock::now() - closing, std::chrono::seconds(2));
+  ASSERT_EQ(running.Results().size(), 1u);
+  EXPECT_EQ(running.Results()[0].code, RS485AccessRequest::kReadFailed);
+  EXPECT_EQ(service.Records().size(), 1u);
 }
 
 }  // namespace

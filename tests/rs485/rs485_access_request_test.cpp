@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "rs485/com_service_test.h"
@@ -78,6 +80,46 @@ TEST_F(AccessRequestTest, FullReplyBufferEndsTheReadWhileTheServiceStaysOpen) {
   ASSERT_EQ(results.size(), 1u);
   EXPECT_EQ(results[0].code, RS485AccessRequest::kOk);
   EXPECT_EQ(results[0].reply, reply);
+}
+
+TEST_F(AccessRequestTest, ReplyEndingInsideItsAnnouncedFrameIsAFailedRead) {
+  FakeComService service(SocketPath());
+  const std::vector<std::uint8_t> whole =
+      FakeComService::ReplyRecord(0, {0x01, 0x46, 0x05, 0xD2, 0x63});
+  // The first three frame bytes would pass a Modbus judgement on their own.
+  service.Answer({whole.begin(), whole.end() - 2});
+  auto results = Exchange(Settings());
+  service.Answer(whole);
+  results = Exchange(Settings());
+  ASSERT_EQ(results.size(), 2u);
+  EXPECT_EQ(results[0].code, RS485AccessRequest::kReadFailed);
+  EXPECT_EQ(results[1].code, RS485AccessRequest::kOk);
+}
+
+TEST_F(AccessRequestTest, AbortEndsAWaitingExchangeAndPreventsALaterOne) {
+  FakeComService service(SocketPath());
+  service.Answer({}, /*keepOpen=*/true);  // reads the record, never answers
+  Poco::AutoPtr<RS485AccessRequest> request(
+      new RS485AccessRequest(&callback_, Settings()));
+  request->SetAccessData(record_.data(), record_.size());
+  std::thread worker([&] { request->Process(); });
+  ASSERT_TRUE(service.AwaitRecords(1));
+  const auto aborting = std::chrono::steady_clock::now();
+  request->Abort();
+  worker.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - aborting,
+            std::chrono::seconds(2));
+
+  Poco::AutoPtr<RS485AccessRequest> aborted(
+      new RS485AccessRequest(&callback_, Settings()));
+  aborted->SetAccessData(record_.data(), record_.size());
+  aborted->Abort();
+  aborted->Process();
+  const auto results = callback_.Results();
+  ASSERT_EQ(results.size(), 2u);
+  EXPECT_EQ(results[0].code, RS485AccessRequest::kReadFailed);
+  EXPECT_EQ(results[1].code, RS485AccessRequest::kConnectFailed);
+  EXPECT_EQ(service.Records().size(), 1u);  // the second never connected
 }
 
 TEST_F(AccessRequestTest, CancelledRequestReportsFailuresButNotSuccess) {
