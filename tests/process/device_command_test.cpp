@@ -99,13 +99,17 @@ std::string WithCrc(const std::string& hexFrame) {
   return hexFrame + check;
 }
 
-std::string DeviceCommandTest::Start(const std::vector<std::string>& devices) {
-  StartStandIn(devices);
+std::string DeviceCommandTest::Start(
+    const std::vector<std::string>& devices,
+    const std::vector<std::string>& standInOptions) {
+  StartStandIn(devices, standInOptions);
   return StartAndAwait(deliverable_, kSdcardHome);
 }
 
-void DeviceCommandTest::StartStandIn(const std::vector<std::string>& devices) {
-  standIn_.emplace("rs485_stand_in", devices);
+void DeviceCommandTest::StartStandIn(
+    const std::vector<std::string>& devices,
+    const std::vector<std::string>& standInOptions) {
+  standIn_.emplace("rs485_stand_in", devices, standInOptions);
   EXPECT_TRUE(standIn_->Start()) << standIn_->Stderr();
   WriteFile(ServiceSandbox::SettingsFilePath(),
             SettingsXml({{"LogLevel", "0"}, {"EnableLogBufferedIO", "0"}}));

@@ -39,13 +39,15 @@ class DeviceCommandTest : public ServiceTest {
   explicit DeviceCommandTest(const Deliverable& deliverable)
       : deliverable_(deliverable) {}
 
-  // Starts the stand-in with `devices` (--device values), then the service
-  // logging every level unbuffered, and waits until it carries device
-  // commands. Returns the service's log file.
-  std::string Start(const std::vector<std::string>& devices);
+  // Starts the stand-in with `devices` (--device values) and further
+  // `standInOptions`, then the service logging every level unbuffered, and
+  // waits until it carries device commands. Returns the service's log file.
+  std::string Start(const std::vector<std::string>& devices,
+                    const std::vector<std::string>& standInOptions = {});
   // Starts the stand-in only and has the service's next start log every
   // level unbuffered.
-  void StartStandIn(const std::vector<std::string>& devices);
+  void StartStandIn(const std::vector<std::string>& devices,
+                    const std::vector<std::string>& standInOptions = {});
 
   // Posts `request` and returns the reply's body.
   static std::string Post(

@@ -11,13 +11,15 @@ namespace testing {
 namespace {
 
 std::vector<std::string> Arguments(const std::string& recordLogPath,
-                                   const std::vector<std::string>& devices) {
+                                   const std::vector<std::string>& devices,
+                                   const std::vector<std::string>& options) {
   std::vector<std::string> arguments = {"--socket", kComSocketPath,
                                         "--record-log", recordLogPath};
   for (const std::string& device : devices) {
     arguments.push_back("--device");
     arguments.push_back(device);
   }
+  arguments.insert(arguments.end(), options.begin(), options.end());
   return arguments;
 }
 
@@ -28,10 +30,11 @@ bool SocketExists() { return Poco::File(kComSocketPath).exists(); }
 int standInExecutable = -1;
 
 StandInProcess::StandInProcess(const std::string& name,
-                               const std::vector<std::string>& devices)
+                               const std::vector<std::string>& devices,
+                               const std::vector<std::string>& options)
     : recordLogPath_("/tmp/" + name + ".records"),
       process_(standInExecutable, name, "/tmp",
-               Arguments(recordLogPath_, devices)) {}
+               Arguments(recordLogPath_, devices, options)) {}
 
 bool StandInProcess::Start() {
   // The socket appears, under its final name, only once it listens.

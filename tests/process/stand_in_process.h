@@ -21,9 +21,11 @@ constexpr char kComSocketPath[] = "/mnt/system/orvanecom/orvane.com";
 class StandInProcess {
  public:
   // `name` tells the output files apart; each of `devices` is a --device
-  // value, such as "1:weather:10:2:0".
+  // value, such as "1:weather:10:2:0"; `options` follow them as they stand,
+  // such as "--fault", "1:hang".
   StandInProcess(const std::string& name,
-                 const std::vector<std::string>& devices);
+                 const std::vector<std::string>& devices,
+                 const std::vector<std::string>& options = {});
 
   StandInProcess(const StandInProcess&) = delete;
   StandInProcess& operator=(const StandInProcess&) = delete;
