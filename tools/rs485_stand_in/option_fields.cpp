@@ -28,7 +28,7 @@ bool ParseSignedDecimal(const std::string& text, int64_t min, int64_t max,
   const bool negative = !text.empty() && text[0] == '-';
   const std::size_t first = negative ? 1 : 0;
   if (text.size() == first) return false;
-  // Digits past this many cannot give a value inside the range.
+  // A magnitude past this cannot give a value inside the range.
   const int64_t limit = negative ? -min : max;
   if (limit < 0) return false;
   int64_t magnitude = 0;

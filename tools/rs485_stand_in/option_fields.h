@@ -19,8 +19,8 @@ std::vector<std::string> SplitFields(const std::string& text);
 bool ParseDecimal(const std::string& text, uint32_t max, uint32_t* value);
 
 // Reads a decimal number from `min` to `max`, with an optional leading "-";
-// both bounds lie within +-(2^62). Returns false, leaving `*value`
-// untouched, for anything else.
+// both bounds lie within +-(2^32), so that reading cannot overflow. Returns
+// false, leaving `*value` untouched, for anything else.
 bool ParseSignedDecimal(const std::string& text, int64_t min, int64_t max,
                         int64_t* value);
 
