@@ -34,7 +34,7 @@ std::vector<uint8_t> ReadRecord(int socket) {
 
 // Waits up to `timeout` (forever when negative) for the connection to end:
 // the client closing its side, or the socket being shut down. True when it
-// ended.
+// ended or the socket failed.
 bool WaitForEnd(int socket, std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   while (true) {
@@ -60,10 +60,11 @@ std::vector<uint8_t> PeekRecord(int socket) {
   while (true) {
     const ssize_t count =
         recv(socket, bytes.data(), bytes.size(), MSG_PEEK | MSG_DONTWAIT);
-    const bool whole =
-        count == static_cast<ssize_t>(kAccessRecordSize) || count == 0;
+    const bool complete = count == static_cast<ssize_t>(kAccessRecordSize);
+    const bool closedEmpty = count == 0;
     const bool failed = count < 0 && errno != EAGAIN && errno != EINTR;
-    if (whole || failed || WaitForEnd(socket, kPeekInterval)) {
+    if (complete || closedEmpty || failed ||
+        WaitForEnd(socket, kPeekInterval)) {
       // After the end, whatever arrived is all there will be.
       const ssize_t arrived =
           recv(socket, bytes.data(), bytes.size(), MSG_PEEK | MSG_DONTWAIT);
