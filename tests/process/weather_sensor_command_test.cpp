@@ -202,6 +202,8 @@ TEST_F(WeatherSensorTest, StopDuringTheRestartPauseEndsTheServiceAtOnce) {
                           "command ch=1 frame=0a4605a3a1",
                           "port ch=1 baud=3 format=0x03",
                           "command ch=1 frame=" + WithCrc("0a0800010000")));
+  // The restart's request thread had ended before the stop was logged.
+  EXPECT_EQ(LogMessages(log).back(), "INFO ToolManager Skylet Stop");
 }
 
 }  // namespace
