@@ -4,11 +4,14 @@
 #include <Poco/Net/IPAddress.h>
 #include <Poco/Net/ServerSocket.h>
 #include <Poco/Net/SocketAddress.h>
+#include <Poco/ThreadPool.h>
 
 #include <chrono>
+#include <memory>
 #include <thread>
+#include <utility>
 
-#include "server/my_http_request_handler_factory.h"
+#include "server/watched_http_connection_factory.h"
 
 namespace tool {
 namespace {
@@ -18,10 +21,33 @@ constexpr int kListenBacklog = 64;
 // waits for aborted connections to end.
 constexpr auto kRequestFinishTime = std::chrono::milliseconds(500);
 constexpr auto kAbortTime = std::chrono::milliseconds(200);
+// How often the deadlines are checked, and so how late a connection may be
+// shut down.
+constexpr auto kCheckInterval = std::chrono::milliseconds(100);
+// Threads kept while no request comes, and how long others are kept idle.
+constexpr int kIdleThreads = 2;
+constexpr int kThreadIdleSeconds = 60;
+// The stack of a server thread, whatever the process's stack limit.
+// Releasing a parsed document and copying a node tree recurse once per
+// element level; the deepest document that fits in a body (some 21 800
+// levels) needs less than 1.5 MiB on x86-64.
+constexpr int kThreadStackBytes = 8 * 1024 * 1024;
+
+// The server threads of the process. The pool is never destroyed: a
+// command cut off by Stop may still finish on one of its threads after the
+// server is gone, and destroying a pool would wait for its busy threads.
+Poco::ThreadPool& ServerThreads() {
+  static Poco::ThreadPool* const pool =
+      new Poco::ThreadPool(kIdleThreads, LoggerServer::kMaxThreads,
+                           kThreadIdleSeconds, kThreadStackBytes);
+  return *pool;
+}
 
 }  // namespace
 
-LoggerServer::LoggerServer(Poco::UInt16 port) : port_(port) {}
+LoggerServer::LoggerServer(Poco::UInt16 port, const CommandTable& commands,
+                           std::chrono::milliseconds requestTime)
+    : port_(port), commands_(commands), requestTime_(requestTime) {}
 
 LoggerServer::~LoggerServer() { Stop(); }
 
@@ -34,10 +60,17 @@ void LoggerServer::Start() {
   socket.bind(Poco::Net::SocketAddress(Poco::Net::IPAddress(), port_),
               /*reuseAddress=*/true, /*reusePort=*/false);
   socket.listen(kListenBacklog);
-  server_ = std::make_unique<Poco::Net::HTTPServer>(
-      new MyHttpRequestHandlerFactory(), socket,
-      new Poco::Net::HTTPServerParams());
+  auto watchdog =
+      std::make_shared<ConnectionWatchdog>(requestTime_, kCheckInterval);
+  watchdog->Start();
+  Poco::Net::HTTPServerParams::Ptr params = new Poco::Net::HTTPServerParams();
+  params->setMaxThreads(kMaxThreads);
+  params->setMaxQueued(kMaxQueued);
+  server_ = std::make_unique<Poco::Net::TCPServer>(
+      new WatchedHttpConnectionFactory(params, commands_, watchdog),
+      ServerThreads(), socket, params);
   server_->start();
+  watchdog_ = std::move(watchdog);
 }
 
 void LoggerServer::Stop() {
@@ -47,10 +80,12 @@ void LoggerServer::Stop() {
   // while logging is torn down. Idle keep-alive connections and requests
   // that take longer are aborted.
   if (!AwaitConnectionsEnd(kRequestFinishTime)) {
-    server_->stopAll(/*abortCurrent=*/true);
+    watchdog_->ShutDownAll();
     AwaitConnectionsEnd(kAbortTime);
   }
+  watchdog_->Stop();
   server_.reset();
+  watchdog_.reset();
 }
 
 bool LoggerServer::AwaitConnectionsEnd(std::chrono::milliseconds limit) const {
@@ -64,6 +99,10 @@ bool LoggerServer::AwaitConnectionsEnd(std::chrono::milliseconds limit) const {
 
 Poco::UInt16 LoggerServer::GetPort() const {
   return server_ ? server_->port() : 0;
+}
+
+int LoggerServer::CurrentConnections() const {
+  return server_ ? server_->currentConnections() : 0;
 }
 
 }  // namespace tool

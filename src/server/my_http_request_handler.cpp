@@ -3,6 +3,8 @@
 #include <Poco/Exception.h>
 #include <Poco/Net/HTTPRequest.h>
 #include <Poco/Net/HTTPResponse.h>
+#include <Poco/Semaphore.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <exception>
@@ -11,12 +13,44 @@
 
 #include "log/logger_log.h"
 #include "server/failed_request_command.h"
+#include "server/log_text_util.h"
 #include "server/receive_request_command_executor.h"
 
 namespace tool {
 namespace {
 
 constexpr char kTag[] = "LoggerServer";
+
+// Permits to execute a large body, shared by every request of the process;
+// never destroyed, since a request may still run when the process ends.
+Poco::Semaphore& LargeBodyPermits() {
+  constexpr int kPermits = MyHttpRequestHandler::kLargeBodiesAtOnce;
+  static Poco::Semaphore* const permits =
+      new Poco::Semaphore(kPermits, kPermits);
+  return *permits;
+}
+
+// The executor's reply to `body`. A large body waits for a permit, and the
+// memory it took is handed back to the system afterwards.
+std::string Execute(const CommandTable& commands, const std::string& body) {
+  const ReceiveRequestCommandExecutor executor(commands);
+  if (body.size() <= MyHttpRequestHandler::kLargeBodyBytes) {
+    return executor.ExecuteRequest(body);
+  }
+  LargeBodyPermits().wait();
+  std::string reply;
+  try {
+    reply = executor.ExecuteRequest(body);
+  } catch (...) {
+    LargeBodyPermits().set();
+    throw;
+  }
+  LargeBodyPermits().set();
+  // The freed trees would otherwise stay with the allocator arena of this
+  // thread, one of many, and keep the process large.
+  malloc_trim(0);
+  return reply;
+}
 
 // Reads the request body into `*body`, up to its first zero byte. Returns
 // false, leaving the rest unread, when the body is longer than the limit.
@@ -42,6 +76,11 @@ bool ReadBody(Poco::Net::HTTPServerRequest& request, std::string* body) {
 
 }  // namespace
 
+MyHttpRequestHandler::MyHttpRequestHandler(const CommandTable& commands,
+                                           ConnectionWatchdog* watchdog,
+                                           ConnectionWatchdog::Id connection)
+    : commands_(commands), watchdog_(watchdog), connection_(connection) {}
+
 void MyHttpRequestHandler::handleRequest(
     Poco::Net::HTTPServerRequest& request,
     Poco::Net::HTTPServerResponse& response) {
@@ -51,6 +90,8 @@ void MyHttpRequestHandler::handleRequest(
     response.set("Allow", Poco::Net::HTTPRequest::HTTP_POST);
     response.setContentLength(0);
     response.send();
+    // The connection may be kept alive for a next request.
+    RenewDeadline();
     return;
   }
   response.setStatusAndReason(Poco::Net::HTTPResponse::HTTP_OK);
@@ -61,9 +102,12 @@ void MyHttpRequestHandler::handleRequest(
   try {
     std::string body;
     if (ReadBody(request, &body)) {
-      LoggerLog::Debug(kTag, "ReceiveRequest [" + body + "]");
-      LoggerLog::Info(kTag, "HTTP Request [" + body + "]");
-      reply = ReceiveRequestCommandExecutor().ExecuteRequest(body);
+      const std::string logged = LogTextUtil::Printable(body);
+      LoggerLog::Debug(kTag, "ReceiveRequest [" + logged + "]");
+      LoggerLog::Info(kTag, "HTTP Request [" + logged + "]");
+      // A command may take far longer than a client may take to send it.
+      SuspendDeadline();
+      reply = Execute(commands_, body);
     } else {
       LoggerLog::Warn(kTag, "HTTP Request body over " +
                                 std::to_string(kMaxBodyBytes) + " bytes");
@@ -78,10 +122,20 @@ void MyHttpRequestHandler::handleRequest(
     LoggerLog::Warn(kTag, std::string("Exception [") + e.what() + "]");
     reply = FailedRequestCommand::ReplyText("0", e.what());
   }
+  RenewDeadline();
   out << reply;
   out.flush();
-  LoggerLog::Debug(kTag, "Responce [" + reply + "]");
-  LoggerLog::Info(kTag, "HTTP Response [" + reply + "]");
+  const std::string logged = LogTextUtil::Printable(reply);
+  LoggerLog::Debug(kTag, "Responce [" + logged + "]");
+  LoggerLog::Info(kTag, "HTTP Response [" + logged + "]");
+}
+
+void MyHttpRequestHandler::SuspendDeadline() {
+  if (watchdog_ != nullptr) watchdog_->Suspend(connection_);
+}
+
+void MyHttpRequestHandler::RenewDeadline() {
+  if (watchdog_ != nullptr) watchdog_->Renew(connection_);
 }
 
 }  // namespace tool

@@ -7,6 +7,9 @@
 
 #include <cstddef>
 
+#include "server/command_table.h"
+#include "server/connection_watchdog.h"
+
 namespace tool {
 
 // Serves one request. A POST to any path is answered with status 200,
@@ -18,13 +21,39 @@ namespace tool {
 //
 // A body longer than kMaxBodyBytes is not read (or, without a
 // Content-Length, not read further) and is answered FAILURE "request body
-// too large.".
+// too large.". Bodies over kLargeBodyBytes, far more than any command
+// needs, are executed at most kLargeBodiesAtOnce at a time, since their
+// document trees can take a hundred times their size. The body and the reply
+// are logged with every byte that is not UTF-8, and every ASCII control
+// character other than tab and line ends, written as \xNN, so that no request
+// can break the log's encoding.
+//
+// The connection's deadline is suspended while the command is executed and
+// renewed when the reply is written, so that taking the reply and sending
+// the next request get the whole request time again.
 class MyHttpRequestHandler : public Poco::Net::HTTPRequestHandler {
  public:
   static constexpr std::size_t kMaxBodyBytes = 64 * 1024;
+  static constexpr std::size_t kLargeBodyBytes = 4096;
+  static constexpr int kLargeBodiesAtOnce = 4;
+
+  // `commands` must remain live while the handler runs; so must `watchdog`,
+  // which watches the request's connection `connection` and may be null.
+  explicit MyHttpRequestHandler(
+      const CommandTable& commands = kCommandTable,
+      ConnectionWatchdog* watchdog = nullptr,
+      ConnectionWatchdog::Id connection = ConnectionWatchdog::kNotWatched);
 
   void handleRequest(Poco::Net::HTTPServerRequest& request,
                      Poco::Net::HTTPServerResponse& response) override;
+
+ private:
+  void SuspendDeadline();
+  void RenewDeadline();
+
+  const CommandTable& commands_;
+  ConnectionWatchdog* const watchdog_;
+  const ConnectionWatchdog::Id connection_;
 };
 
 }  // namespace tool

@@ -4,10 +4,15 @@
 
 namespace tool {
 
+MyHttpRequestHandlerFactory::MyHttpRequestHandlerFactory(
+    const CommandTable& commands, ConnectionWatchdog* watchdog,
+    ConnectionWatchdog::Id connection)
+    : commands_(commands), watchdog_(watchdog), connection_(connection) {}
+
 Poco::Net::HTTPRequestHandler*
 MyHttpRequestHandlerFactory::createRequestHandler(
     const Poco::Net::HTTPServerRequest&) {
-  return new MyHttpRequestHandler();
+  return new MyHttpRequestHandler(commands_, watchdog_, connection_);
 }
 
 }  // namespace tool

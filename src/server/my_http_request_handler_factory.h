@@ -5,16 +5,33 @@
 #include <Poco/Net/HTTPRequestHandlerFactory.h>
 #include <Poco/Net/HTTPServerRequest.h>
 
+#include "server/command_table.h"
+#include "server/connection_watchdog.h"
+
 namespace tool {
 
-// Gives every request, whatever its method or URI, a handler of its own.
-// Called on the server's threads; keeps no state.
+// Gives every request of one connection, whatever its method or URI, a
+// handler of its own. Called on the connection's thread; keeps only
+// constant state.
 class MyHttpRequestHandlerFactory
     : public Poco::Net::HTTPRequestHandlerFactory {
  public:
+  // `commands` must remain live while the factory is used; so must
+  // `watchdog`, which watches the connection `connection` and may be null
+  // for a connection without a deadline.
+  explicit MyHttpRequestHandlerFactory(
+      const CommandTable& commands = kCommandTable,
+      ConnectionWatchdog* watchdog = nullptr,
+      ConnectionWatchdog::Id connection = ConnectionWatchdog::kNotWatched);
+
   // The caller (the HTTP server) owns the handler.
   Poco::Net::HTTPRequestHandler* createRequestHandler(
       const Poco::Net::HTTPServerRequest& request) override;
+
+ private:
+  const CommandTable& commands_;
+  ConnectionWatchdog* const watchdog_;
+  const ConnectionWatchdog::Id connection_;
 };
 
 }  // namespace tool
