@@ -12,6 +12,7 @@
 #include <atomic>
 
 #include "log/deliverable.h"
+#include "log/file_size_triggering_policy.h"
 #include "log/file_util.h"
 #include "log/logger_setting_xml_manager.h"
 
@@ -106,6 +107,9 @@ void LoggerLog::Initialize(const LoggerSettingXmlManager& settings,
   // files from the file name known at that moment.
   file->setFile(LogFilePath(logDirectory));
   file->setMaxFileSize(settings.GetLoggerLogMaxFileSize());
+  // Keeps every file within the size, buffered or not.
+  file->setTriggeringPolicy(std::make_shared<FileSizeTriggeringPolicy>(
+      file->getMaximumFileSize()));
   file->setMaxBackupIndex(settings.GetLoggerLogMaxRollIndex());
   file->setThreshold(threshold);
   file->setBufferedIO(settings.IsLogBufferedIO());
