@@ -1,0 +1,106 @@
+// Fuzz target: one HTTP request body through
+// ReceiveRequestCommandExecutor::ExecuteRequest, with the deliverable's
+// commands behind it (built once linked like Skylet, once like Wattlet) and
+// no communication service reachable, so that every device command really
+// opens a device-setting connection and fails to connect.
+//
+// Rules checked for every input: ExecuteRequest returns (never throws), and
+// its text is a commandResponse document whose status is FAILURE, since no
+// device can have answered.
+#include <Poco/AutoPtr.h>
+#include <Poco/DOM/DOMParser.h>
+#include <Poco/DOM/Document.h>
+#include <Poco/DOM/Element.h>
+#include <Poco/DOM/Node.h>
+#include <Poco/Exception.h>
+#include <Poco/FileStream.h>
+#include <dirent.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "fuzz/fuzz_target.h"
+#include "main/tool_manager.h"
+#include "process/service_sandbox.h"
+#include "server/receive_request_command_executor.h"
+
+namespace {
+
+using tool::fuzzing::FuzzCheck;
+
+// Threshold FATAL: the commands' log lines are formatted and dropped, not
+// written, which keeps the runs fast.
+constexpr char kQuietSettings[] =
+    "<LoggerSetting><LogLevel>4</LogLevel></LoggerSetting>\n";
+
+// The fixed directories, kept mounted for the life of the process.
+tool::testing::ServiceSandbox* sandbox = nullptr;
+
+int ThreadCount() {
+  int count = 0;
+  DIR* tasks = opendir("/proc/self/task");
+  if (tasks == nullptr) return -1;
+  while (const dirent* entry = readdir(tasks)) {
+    if (entry->d_name[0] != '.') ++count;
+  }
+  closedir(tasks);
+  return count;
+}
+
+void Fail(const std::string& why) {
+  std::fprintf(stderr, "request_body_fuzzer: %s\n", why.c_str());
+  std::exit(1);
+}
+
+// The rules every reply must keep.
+void CheckReply(const std::string& reply) {
+  FuzzCheck(!reply.empty(), "ExecuteRequest returned an empty reply");
+  Poco::AutoPtr<Poco::XML::Document> document;
+  try {
+    Poco::XML::DOMParser parser;
+    document = parser.parseString(reply);
+  } catch (const Poco::Exception& e) {
+    std::fprintf(stderr, "reply: %s\n%s\n", e.displayText().c_str(),
+                 reply.c_str());
+    FuzzCheck(false, "the reply is not well-formed XML");
+  }
+  const Poco::XML::Element* root = document->documentElement();
+  FuzzCheck(root != nullptr && root->nodeName() == "commandResponse",
+            "the reply is not a commandResponse");
+  const Poco::XML::Node* status =
+      document->getNodeByPath("/commandResponse/status");
+  FuzzCheck(status != nullptr, "the reply has no status");
+  FuzzCheck(status->innerText() == "FAILURE",
+            "a command succeeded with no device reachable");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  // A mount namespace is private to the calling thread when the process has
+  // more: the services' fixed directories would then stay the machine's.
+  if (ThreadCount() != 1) Fail("must start with one thread");
+  std::string error;
+  if (!tool::testing::ServiceSandbox::EnterPrivateNamespaces(&error)) {
+    Fail("needs root for its private namespaces: " + error);
+  }
+  // Fresh /tmp, /media, /usr/local/etc and /mnt for the rest of the process;
+  // the socket path under /mnt does not exist.
+  sandbox = new tool::testing::ServiceSandbox;
+  {
+    Poco::FileOutputStream settings(
+        tool::testing::ServiceSandbox::SettingsFilePath());
+    settings << kQuietSettings;
+  }
+  tool::ToolManager& manager = tool::ToolManager::GetInstance();
+  manager.CreateChannelControllers();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
+                                      std::size_t size) {
+  const std::string body(reinterpret_cast<const char*>(data), size);
+  CheckReply(tool::ReceiveRequestCommandExecutor().ExecuteRequest(body));
+  return 0;
+}
