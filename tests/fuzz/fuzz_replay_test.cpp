@@ -56,11 +56,8 @@ class FuzzReplayTest : public ::testing::Test {
   }
 };
 
-TEST_F(FuzzReplayTest, SeedCorpusRunsClean) {
+TEST_F(FuzzReplayTest, SeedsAndRegressionInputsRunClean) {
   EXPECT_GT(Replay(FUZZ_CORPUS_DIR), 0u) << "no seeds in " << FUZZ_CORPUS_DIR;
-}
-
-TEST_F(FuzzReplayTest, RegressionInputsRunClean) {
   Replay(FUZZ_REGRESSION_DIR);
 }
 
