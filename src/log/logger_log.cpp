@@ -86,6 +86,15 @@ void LoggerLog::Initialize(const LoggerSettingXmlManager& settings,
   LogState& state = State();
   state.active.store(false, std::memory_order_release);
   log4cxx::helpers::Pool pool;
+  // The library makes its level objects on first use. Making them here,
+  // before any other thread logs, orders that before every use in a way
+  // that thread checkers see too.
+  for (const log4cxx::LevelPtr& level :
+       {log4cxx::Level::getDebug(), log4cxx::Level::getInfo(),
+        log4cxx::Level::getWarn(), log4cxx::Level::getError(),
+        log4cxx::Level::getFatal()}) {
+    static_cast<void>(level);
+  }
 
   auto layout = std::make_shared<log4cxx::PatternLayout>(kPattern);
 

@@ -26,7 +26,7 @@ Channel::~Channel() {
   pool_.joinAll();
   runnables_.clear();
   // Dropped requests release their waiters from here, before the log line.
-  queue_.clear();
+  DropQueued();
   LoggerLog::Debug("Channel", "Channel closed.");
 }
 
@@ -45,10 +45,20 @@ void Channel::PushRequest(Request* request) {
   queue_.enqueueNotification(notification);
 }
 
+void Channel::DropQueued() {
+  // Each request is released here rather than inside the queue's clear,
+  // so that the last release of a request pushed by another thread is made
+  // where thread checkers see it.
+  for (;;) {
+    Poco::AutoPtr<Poco::Notification> dropped(queue_.dequeueNotification());
+    if (dropped.isNull()) return;
+  }
+}
+
 void Channel::Close() {
   closed_.store(true);
   // Emptied first, so that a worker freed by the abort finds nothing left.
-  queue_.clear();
+  DropQueued();
   for (auto& runnable : runnables_) runnable->AbortRequests();
 }
 

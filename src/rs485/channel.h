@@ -51,6 +51,9 @@ class Channel {
   void Close();
 
  private:
+  // Destroys what is queued, unrun.
+  void DropQueued();
+
   Poco::ThreadPool pool_;
   Poco::NotificationQueue queue_;
   std::vector<std::unique_ptr<WorkerThreadRunnable>> runnables_;

@@ -54,7 +54,8 @@ TEST_P(LogRollingTest, BurstLeavesTheAllowedFilesInSequence) {
                          {"EnableLogBufferedIO", buffered ? "1" : "0"}}));
   const std::string log = StartAndAwait(kSkylet, kSdcardHome);
   for (int id = 1; id <= kRequests; ++id) {
-    ASSERT_EQ(HttpExchange(PostRequest(Request(id))).status, 200) << id;
+    ASSERT_EQ(HttpExchange(PostRequest(Request(id))).status, 200)
+        << id << process_->Stderr();
   }
   StopInOrder();
 
