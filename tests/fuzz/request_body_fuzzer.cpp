@@ -5,8 +5,9 @@
 // opens a device-setting connection and fails to connect.
 //
 // Rules checked for every input: ExecuteRequest returns (never throws), and
-// its text is a commandResponse document whose status is FAILURE, since no
-// device can have answered.
+// its text is a commandResponse document with an id, whose status is
+// FAILURE, since no device can have answered, and whose detail, if any, has
+// the code 400.
 #include <Poco/AutoPtr.h>
 #include <Poco/DOM/DOMParser.h>
 #include <Poco/DOM/Document.h>
@@ -73,6 +74,11 @@ void CheckReply(const std::string& reply) {
   FuzzCheck(status != nullptr, "the reply has no status");
   FuzzCheck(status->innerText() == "FAILURE",
             "a command succeeded with no device reachable");
+  FuzzCheck(root->hasAttribute("id"), "the reply has no id");
+  const Poco::XML::Node* code =
+      document->getNodeByPath("/commandResponse/detail/code");
+  FuzzCheck(code == nullptr || code->innerText() == "400",
+            "a detail with a code other than 400");
 }
 
 }  // namespace
