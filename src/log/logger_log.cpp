@@ -51,6 +51,16 @@ log4cxx::LevelPtr ThresholdFor(int levelCode) {
 // Process-wide logging state. Deliberately never destroyed, so that a line
 // logged during static destruction finds it still in place.
 struct LogState {
+  // The library makes its level objects on first use, inside the library
+  // where thread checkers cannot see the one-time initialisation; taking
+  // them here, under this state's own once-only initialisation, orders it
+  // before every use, and passing them on by reference adds no reference
+  // counting of our own.
+  const log4cxx::LevelPtr debug = log4cxx::Level::getDebug();
+  const log4cxx::LevelPtr info = log4cxx::Level::getInfo();
+  const log4cxx::LevelPtr warn = log4cxx::Level::getWarn();
+  const log4cxx::LevelPtr error = log4cxx::Level::getError();
+  const log4cxx::LevelPtr fatal = log4cxx::Level::getFatal();
   log4cxx::LoggerPtr logger;
   log4cxx::rolling::RollingFileAppenderPtr fileAppender;
   log4cxx::LevelPtr threshold;
@@ -86,15 +96,6 @@ void LoggerLog::Initialize(const LoggerSettingXmlManager& settings,
   LogState& state = State();
   state.active.store(false, std::memory_order_release);
   log4cxx::helpers::Pool pool;
-  // The library makes its level objects on first use. Making them here,
-  // before any other thread logs, orders that before every use in a way
-  // that thread checkers see too.
-  for (const log4cxx::LevelPtr& level :
-       {log4cxx::Level::getDebug(), log4cxx::Level::getInfo(),
-        log4cxx::Level::getWarn(), log4cxx::Level::getError(),
-        log4cxx::Level::getFatal()}) {
-    static_cast<void>(level);
-  }
 
   auto layout = std::make_shared<log4cxx::PatternLayout>(kPattern);
 
@@ -142,31 +143,31 @@ void LoggerLog::Initialize(const LoggerSettingXmlManager& settings,
 }
 
 void LoggerLog::Debug(const std::string& tag, const std::string& message) {
-  Emit(log4cxx::Level::getDebug(), tag, message,
+  Emit(State().debug, tag, message,
        log4cxx::spi::LocationInfo(kSourceFile, kShortSourceFile,
                                   __PRETTY_FUNCTION__, __LINE__));
 }
 
 void LoggerLog::Info(const std::string& tag, const std::string& message) {
-  Emit(log4cxx::Level::getInfo(), tag, message,
+  Emit(State().info, tag, message,
        log4cxx::spi::LocationInfo(kSourceFile, kShortSourceFile,
                                   __PRETTY_FUNCTION__, __LINE__));
 }
 
 void LoggerLog::Warn(const std::string& tag, const std::string& message) {
-  Emit(log4cxx::Level::getWarn(), tag, message,
+  Emit(State().warn, tag, message,
        log4cxx::spi::LocationInfo(kSourceFile, kShortSourceFile,
                                   __PRETTY_FUNCTION__, __LINE__));
 }
 
 void LoggerLog::Error(const std::string& tag, const std::string& message) {
-  Emit(log4cxx::Level::getError(), tag, message,
+  Emit(State().error, tag, message,
        log4cxx::spi::LocationInfo(kSourceFile, kShortSourceFile,
                                   __PRETTY_FUNCTION__, __LINE__));
 }
 
 void LoggerLog::Fatal(const std::string& tag, const std::string& message) {
-  Emit(log4cxx::Level::getFatal(), tag, message,
+  Emit(State().fatal, tag, message,
        log4cxx::spi::LocationInfo(kSourceFile, kShortSourceFile,
                                   __PRETTY_FUNCTION__, __LINE__));
 }

@@ -16,9 +16,17 @@
 namespace tool {
 namespace testing {
 
-constexpr auto kStartTimeout = std::chrono::seconds(5);
-// An orderly stop takes at most one 500 ms pause of the main loop.
-constexpr auto kStopTimeout = std::chrono::milliseconds(1500);
+// Sanitizer builds run several times slower; the time bounds of the process
+// tests stretch with them.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr int kTimeScale = 3;
+#else
+constexpr int kTimeScale = 1;
+#endif
+constexpr auto kStartTimeout = std::chrono::seconds(5) * kTimeScale;
+// An orderly stop takes at most one 500 ms pause of the main loop and the
+// server's wait for requests in progress.
+constexpr auto kStopTimeout = std::chrono::milliseconds(1500) * kTimeScale;
 constexpr char kSdcardHome[] = "/media/sdcard/lumhaven";
 
 // Executables opened by the test program's main before the sandbox hides
