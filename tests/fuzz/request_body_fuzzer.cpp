@@ -35,9 +35,6 @@ using tool::fuzzing::FuzzCheck;
 constexpr char kQuietSettings[] =
     "<LoggerSetting><LogLevel>4</LogLevel></LoggerSetting>\n";
 
-// The fixed directories, kept mounted for the life of the process.
-tool::testing::ServiceSandbox* sandbox = nullptr;
-
 int ThreadCount() {
   int count = 0;
   DIR* tasks = opendir("/proc/self/task");
@@ -93,7 +90,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   }
   // Fresh /tmp, /media, /usr/local/etc and /mnt for the rest of the process;
   // the socket path under /mnt does not exist.
-  sandbox = new tool::testing::ServiceSandbox;
+  static const tool::testing::ServiceSandbox sandbox;
   {
     Poco::FileOutputStream settings(
         tool::testing::ServiceSandbox::SettingsFilePath());
