@@ -13,9 +13,9 @@
 #include <Poco/DOM/Document.h>
 #include <Poco/DOM/Element.h>
 #include <Poco/DOM/Node.h>
+#include <Poco/DirectoryIterator.h>
 #include <Poco/Exception.h>
 #include <Poco/FileStream.h>
-#include <dirent.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -35,14 +35,13 @@ using tool::fuzzing::FuzzCheck;
 constexpr char kQuietSettings[] =
     "<LoggerSetting><LogLevel>4</LogLevel></LoggerSetting>\n";
 
+// The threads of this process.
 int ThreadCount() {
   int count = 0;
-  DIR* tasks = opendir("/proc/self/task");
-  if (tasks == nullptr) return -1;
-  while (const dirent* entry = readdir(tasks)) {
-    if (entry->d_name[0] != '.') ++count;
+  for (Poco::DirectoryIterator it(std::string("/proc/self/task")), end;
+       it != end; ++it) {
+    ++count;
   }
-  closedir(tasks);
   return count;
 }
 
