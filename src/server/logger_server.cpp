@@ -33,14 +33,14 @@ constexpr int kThreadIdleSeconds = 60;
 // levels) needs less than 1.5 MiB on x86-64.
 constexpr int kThreadStackBytes = 8 * 1024 * 1024;
 
-// The server threads of the process. The pool is never destroyed: a
-// command cut off by Stop may still finish on one of its threads after the
-// server is gone, and destroying a pool would wait for its busy threads.
+// The server threads of the process. A command cut off by Stop may still
+// finish on one of them after its server is gone; the pool lasts until the
+// process ends, and then waits for such threads as the library's default
+// pool does.
 Poco::ThreadPool& ServerThreads() {
-  static Poco::ThreadPool* const pool =
-      new Poco::ThreadPool(kIdleThreads, LoggerServer::kMaxThreads,
-                           kThreadIdleSeconds, kThreadStackBytes);
-  return *pool;
+  static Poco::ThreadPool pool(kIdleThreads, LoggerServer::kMaxThreads,
+                               kThreadIdleSeconds, kThreadStackBytes);
+  return pool;
 }
 
 }  // namespace
