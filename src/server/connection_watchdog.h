@@ -43,8 +43,9 @@ class ConnectionWatchdog {
   ConnectionWatchdog(const ConnectionWatchdog&) = delete;
   ConnectionWatchdog& operator=(const ConnectionWatchdog&) = delete;
 
-  // Starts and stops checking the deadlines. Throws the library's exception
-  // when the timer thread cannot be started.
+  // Start and stop checking the deadlines; called from one thread at a
+  // time. Start throws the library's exception when the timer thread
+  // cannot be started.
   void Start();
   void Stop();
 
