@@ -191,15 +191,7 @@ std::string FaultModeText(const ChannelFault& fault) {
 
 std::string FaultModesUsage() {
   std::string usage;
-  constexpr char kIndent[] = "                        ";
-  for (const ModeEntry& entry : kModes) {
-    usage += kIndent;
-    for (const char* c = entry.usage; *c != '\0'; ++c) {
-      usage += *c;
-      if (*c == '\n') usage += kIndent;
-    }
-    usage += '\n';
-  }
+  for (const ModeEntry& entry : kModes) usage += IndentedUsage(entry.usage);
   return usage;
 }
 

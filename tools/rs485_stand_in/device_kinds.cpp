@@ -210,15 +210,8 @@ std::optional<ChannelDevice> MakeChannelDevice(const std::string& text,
 
 std::string DeviceKindsUsage() {
   std::string usage;
-  constexpr char kIndent[] = "                        ";
-  for (const DeviceKind& kind : kDeviceKinds) {
-    usage += kIndent;
-    for (const char* c = kind.usage; *c != '\0'; ++c) {
-      usage += *c;
-      if (*c == '\n') usage += kIndent;
-    }
-    usage += '\n';
-  }
+  for (const DeviceKind& kind : kDeviceKinds)
+    usage += IndentedUsage(kind.usage);
   return usage;
 }
 

@@ -44,4 +44,14 @@ bool ParseSignedDecimal(const std::string& text, int64_t min, int64_t max,
   return true;
 }
 
+std::string IndentedUsage(const char* text) {
+  constexpr char kIndent[] = "                        ";
+  std::string usage = kIndent;
+  for (const char* c = text; *c != '\0'; ++c) {
+    usage += *c;
+    if (*c == '\n') usage += kIndent;
+  }
+  return usage + '\n';
+}
+
 }  // namespace stand_in

@@ -24,6 +24,10 @@ bool ParseDecimal(const std::string& text, uint32_t max, uint32_t* value);
 bool ParseSignedDecimal(const std::string& text, int64_t min, int64_t max,
                         int64_t* value);
 
+// `text` (one or more lines separated by newlines) with every line indented
+// to sit under an option's description in the usage, ending in a newline.
+std::string IndentedUsage(const char* text);
+
 }  // namespace stand_in
 
 #endif  // TOOL_TOOLS_RS485_STAND_IN_OPTION_FIELDS_H_
