@@ -29,8 +29,9 @@ constexpr int kIdleThreads = 2;
 constexpr int kThreadIdleSeconds = 60;
 // The stack of a server thread, whatever the process's stack limit.
 // Releasing a parsed document and copying a node tree recurse once per
-// element level; the deepest document that fits in a body (some 21 800
-// levels) needs less than 1.5 MiB on x86-64.
+// element level; the deepest documents that fit in a body (some 21 800
+// unclosed levels, or 9 300 inside a command's requestData, which is
+// copied) need 1 to 2 MiB on x86-64.
 constexpr int kThreadStackBytes = 8 * 1024 * 1024;
 
 // The server threads of the process. A command cut off by Stop may still
