@@ -60,11 +60,24 @@ const DeviceSettings kSensors[] = {
     {"3:weather:3:1:2", {"3", "1", "3", "2"}},
 };
 
-// KM50s in both protocols.
+// KM50s apply an update at once, to whichever KM50 the last successful check
+// found, so under load they keep moving. Checks and updates therefore use
+// only these two line settings: every KM50 is always at one of them, and a
+// check at a random one of them finds its KM50 about half the time. The
+// serial parameters differ only in parity, the one part an update writes.
+struct Km50Line {
+  const char* baudrate;
+  const char* address;
+  const char* param;
+};
+constexpr Km50Line kKm50Lines[] = {{"3", "1", "4"}, {"5", "2", "2"}};
+
+// KM50s in both protocols, each at one of kKm50Lines; checkItems holds the
+// channel and the protocol.
 const DeviceSettings kKm50s[] = {
-    {"1:km50:compoway:1:3:4", {"1", "0", "3", "1", "4"}},
-    {"2:km50:modbus:2:3:4", {"2", "1", "3", "2", "4"}},
-    {"3:km50:compoway:3:5:2", {"3", "0", "5", "3", "2"}},
+    {"1:km50:compoway:1:3:4", {"1", "0"}},
+    {"2:km50:modbus:2:5:2", {"2", "1"}},
+    {"3:km50:compoway:1:3:4", {"3", "0"}},
 };
 
 int Pick(std::mt19937& random, int low, int high) {
@@ -111,14 +124,17 @@ std::string SkyletRequest(int client, int sent, std::mt19937& random,
   return Stray(random, "CheckConnectionForWeatherSensor");
 }
 
-// Wattlet's mix: checks in both protocols and updates, which the KM50s apply
-// at once.
+// Wattlet's mix: checks in both protocols, wide random checks that mostly
+// miss, and updates between the two line settings.
 std::string WattletRequest(int, int, std::mt19937& random, bool) {
   const int kind = Pick(random, 0, 99);
   if (kind < 40) {
     const DeviceSettings& km50 = kKm50s[Pick(random, 0, 2)];
-    return CommandRequest("CheckConnectionForKM50",
-                          RequestItems(km50.checkItems));
+    const Km50Line& line = kKm50Lines[Pick(random, 0, 1)];
+    return CommandRequest(
+        "CheckConnectionForKM50",
+        RequestItems({km50.checkItems[0], km50.checkItems[1], line.baudrate,
+                      line.address, line.param}));
   }
   if (kind < 55) {
     return CommandRequest(
@@ -128,10 +144,10 @@ std::string WattletRequest(int, int, std::mt19937& random, bool) {
                       Number(random, 0, 11)}));
   }
   if (kind < 80) {
+    const Km50Line& line = kKm50Lines[Pick(random, 0, 1)];
     return CommandRequest(
         "UpdateSettingsForKM50",
-        RequestItems({Number(random, 2, 5), Number(random, 1, 9),
-                      Number(random, 0, 11)}));
+        RequestItems({line.baudrate, line.address, line.param}));
   }
   return Stray(random, "CheckConnectionForKM50");
 }
@@ -255,9 +271,11 @@ TEST_P(LoadTest, FiftyClientsForThirtySecondsAreAllAnswered) {
   const LoadDriver::Outcome load = Load(kLoadTime, /*restarts=*/true);
   EXPECT_THAT(load.malformed, IsEmpty());
   EXPECT_EQ(load.closed, 0);
-  EXPECT_GT(load.success, 0);
+  // The devices stay within reach of the checks, so a good share succeeds.
+  EXPECT_GT(load.success, load.sent / 10);
   EXPECT_GT(load.sent, 10 * kClients);
   RecordProperty("requests", load.sent);
+  RecordProperty("successes", load.success);
   RecordProperty("idle_descriptors", idleDescriptors);
   RecordProperty("idle_rss_kib", static_cast<int>(idleKiB));
 
