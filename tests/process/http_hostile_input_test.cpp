@@ -49,6 +49,9 @@ constexpr char kRequest[] =
 constexpr std::size_t kBodyLimit = MyHttpRequestHandler::kMaxBodyBytes;
 // How soon a request must be answered while the service is under attack.
 constexpr auto kAnswerTime = std::chrono::seconds(3) * kTimeScale;
+// How long a test waits for any reply. The sanitizers slow the deepest
+// documents down several times over.
+constexpr auto kReplyTimeout = std::chrono::seconds(5) * kTimeScale;
 
 // Memory figures mean nothing under a sanitizer's allocator.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -230,7 +233,7 @@ class HttpHostileInputTest : public WeatherSensorTest {
   // Posts `body` and expects the executor's own reply to it, at once.
   void ExpectExecutorReply(const std::string& body) {
     const auto begin = Clock::now();
-    const HttpReply reply = HttpExchange(PostRequest(body));
+    const HttpReply reply = HttpExchange(PostRequest(body), kReplyTimeout);
     EXPECT_LT(Clock::now() - begin, kAnswerTime);
     EXPECT_EQ(reply.status, 200);
     EXPECT_TRUE(IsWellFormed(reply.body)) << reply.body;
@@ -288,8 +291,8 @@ TEST_F(HttpHostileInputTest, SlowClientsNeitherStarveOthersNorKeepTheirWorker) {
   });
 
   const auto begin = Clock::now();
-  const HttpReply reply =
-      HttpExchange(PostRequest(kRequest), std::chrono::seconds(4));
+  const HttpReply reply = HttpExchange(PostRequest(kRequest),
+                                       kAnswerTime + std::chrono::seconds(1));
   EXPECT_LT(Clock::now() - begin, kAnswerTime);
   EXPECT_EQ(reply.body, ExecutorReply(kRequest));
 
@@ -420,7 +423,7 @@ TEST_F(HttpHostileInputTest, BodyThatIsOneHugeTextNode) {
       std::string(kBodyLimit - idHead.size() - idTail.size(), 'i');
   const std::string body = idHead + hugeId + idTail;
   ASSERT_EQ(body.size(), kBodyLimit);
-  const HttpReply reply = HttpExchange(PostRequest(body));
+  const HttpReply reply = HttpExchange(PostRequest(body), kReplyTimeout);
   EXPECT_EQ(ReplyText(reply.body, "@id"), hugeId);
   EXPECT_EQ(ReplyText(reply.body, "detail/message"), "command not found.");
 
@@ -474,7 +477,7 @@ TEST_F(HttpHostileInputTest, DeepestNestingThatFitsInARealCommand) {
   ASSERT_LE(request.size(), kBodyLimit);
   ASSERT_GT(levels, 9000u);
   const auto begin = Clock::now();
-  EXPECT_EQ(Post(request), FailureReply());
+  EXPECT_EQ(Post(request, kReplyTimeout), FailureReply());
   EXPECT_LT(Clock::now() - begin, kAnswerTime);
 
   ExpectAnswersNextRequest();
@@ -504,7 +507,7 @@ TEST_F(HttpHostileInputTest, InvalidUtf8InTextIdAndElementName) {
               "b\"><command>NoSuchCommand</command></commandRequest>",
           "<commandRequest id=\"1\"><command>NoSuchCommand</command><x" + bad +
               "y/></commandRequest>"}) {
-      const HttpReply reply = HttpExchange(PostRequest(body));
+      const HttpReply reply = HttpExchange(PostRequest(body), kReplyTimeout);
       EXPECT_TRUE(IsUtf8(reply.body));
       EXPECT_EQ(ReplyText(reply.body, "status"), "FAILURE");
       EXPECT_EQ(reply.body, ExecutorReply(body));
@@ -586,7 +589,7 @@ TEST_F(HttpHostileInputTest, RequestDataWithThousandsOfItems) {
   const std::string request =
       CommandRequest("CheckConnectionForWeatherSensor", head + items + last);
   ASSERT_LE(request.size(), kBodyLimit);
-  EXPECT_EQ(Post(request), SuccessReply());
+  EXPECT_EQ(Post(request, kReplyTimeout), SuccessReply());
   EXPECT_THAT(Sent(), Contains("command ch=1 frame=" + WithCrc("014605")));
 
   ExpectAnswersNextRequest();
