@@ -8,7 +8,8 @@
 // calls them; the replay tests call them too, for each stored input, so that
 // a finding stays a test of the ordinary suite.
 //
-// LLVMFuzzerInitialize runs once, first, while the process has one thread.
+// LLVMFuzzerInitialize runs once, first, before the program has started a
+// thread of its own.
 // LLVMFuzzerTestOneInput runs one input; it returns 0, or ends the process
 // through FuzzCheck when the input broke a rule of the code under test.
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv);
