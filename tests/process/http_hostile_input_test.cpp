@@ -27,6 +27,7 @@
 
 #include "process/device_command_test.h"
 #include "process/http_exchange.h"
+#include "process/resident_memory.h"
 #include "server/logger_server.h"
 #include "server/my_http_request_handler.h"
 #include "server/receive_request_command_executor.h"
@@ -70,8 +71,9 @@ constexpr long kConcurrentPeakBoundKb = 128 * 1024;
 constexpr long kConcurrentGrowthBoundKb = 80 * 1024;
 
 struct Memory {
-  long peakKb = -1;      // VmHWM
-  long residentKb = -1;  // VmRSS
+  // VmHWM; under emulation it includes the emulator's own memory.
+  long peakKb = -1;
+  long residentKb = -1;
 };
 
 Memory ReadMemory(pid_t pid) {
@@ -79,10 +81,8 @@ Memory ReadMemory(pid_t pid) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
   for (std::string line; std::getline(status, line);) {
     if (line.rfind("VmHWM:", 0) == 0) memory.peakKb = std::stol(line.substr(6));
-    if (line.rfind("VmRSS:", 0) == 0) {
-      memory.residentKb = std::stol(line.substr(6));
-    }
   }
+  memory.residentKb = ResidentKiB(pid);
   return memory;
 }
 

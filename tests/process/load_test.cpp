@@ -14,13 +14,13 @@
 #include <ostream>
 #include <random>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "process/device_command_test.h"
 #include "process/load_driver.h"
+#include "process/resident_memory.h"
 #include "support/test_files.h"
 
 namespace tool {
@@ -172,15 +172,6 @@ int OpenDescriptors(pid_t pid) {
       "/proc/" + std::to_string(pid) + "/fd", error);
   if (error) return -1;
   return static_cast<int>(std::distance(fds, {}));
-}
-
-long ResidentKiB(pid_t pid) {
-  std::istringstream status(
-      ReadFile("/proc/" + std::to_string(pid) + "/status"));
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-  }
-  return -1;
 }
 
 // The number of log messages that contain `text`.
