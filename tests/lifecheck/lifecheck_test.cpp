@@ -29,6 +29,7 @@ using ::testing::Not;
 constexpr long kPeriod = 20;  // ms
 constexpr Poco::Int64 kAllowedAge = Lifecheck::kAllowedAgeMilliseconds;
 constexpr Poco::Timestamp::TimeDiff kSecond = 1000000;  // us
+constexpr Poco::Timestamp::TimeDiff kDay = 24 * 3600 * kSecond;
 // Long enough for several ticks.
 constexpr auto kFewTicks = std::chrono::milliseconds(5 * kPeriod);
 constexpr auto kDeadline = std::chrono::seconds(5);
@@ -117,7 +118,10 @@ TEST_P(AgeBeyondLimitTest, LogsTimeOverAndCallsTheHandler) {
 }
 
 INSTANTIATE_TEST_SUITE_P(PastAndFuture, AgeBeyondLimitTest,
-                         ::testing::Values(-61 * kSecond, 120 * kSecond));
+                         ::testing::Values(-61 * kSecond, 120 * kSecond,
+                                           // Beyond 2^31 ms either way, and
+                                           // so beyond a 32-bit long.
+                                           -30 * kDay, 30 * kDay));
 
 TEST(LifecheckLimitTest, AllowsUpToTheLimitInWholeMillisecondsEitherWay) {
   const Poco::Timestamp now;
@@ -129,6 +133,11 @@ TEST(LifecheckLimitTest, AllowsUpToTheLimitInWholeMillisecondsEitherWay) {
   EXPECT_TRUE(over(60001000));    // 60001 ms
   EXPECT_FALSE(over(-60000999));  // truncated toward zero: -60000 ms
   EXPECT_TRUE(over(-60001000));
+  // Ages that do not fit 32 bits in milliseconds (the gateway's long and
+  // time_t are 32 bits): 25 days either way, and a file from 1970.
+  EXPECT_TRUE(over(25 * kDay));
+  EXPECT_TRUE(over(-25 * kDay));
+  EXPECT_TRUE(over(now.epochMicroseconds()));
 }
 
 TEST_F(LifecheckTest, MissingFileIsPassedOverUntilItAppears) {

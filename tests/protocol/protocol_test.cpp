@@ -117,6 +117,14 @@ TEST(StringUtilTest, ConvertsLikeStrtolAndFlagsLeftovers) {
       {"12ab", 12, true},
       {"99999999999", INT_MAX, true},
       {"-99999999999", INT_MIN, true},
+      // The 32-bit edges, where a 32-bit long (the gateway's) itself
+      // overflows and a 64-bit one does not.
+      {"2147483647", INT_MAX, false},
+      {"2147483648", INT_MAX, true},
+      {"-2147483648", INT_MIN, false},
+      {"-2147483649", INT_MIN, true},
+      {"0xffffffff", INT_MAX, true},
+      {"4294967296", INT_MAX, true},
   };
   for (const Case& c : cases) {
     int error = 0;
