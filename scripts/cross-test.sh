@@ -27,7 +27,8 @@ if ! dpkg --print-foreign-architectures | grep -qx armhf; then
   $sudo dpkg --add-architecture armhf
 fi
 if [ -z "$(apt-cache madison libc6:armhf 2>/dev/null)" ]; then
-  $sudo apt-get update
+  # As in install-deps.sh, a list that fails to download leaves the others.
+  $sudo apt-get update || echo "apt-get update failed for some package lists" >&2
 fi
 
 # The libraries the programs link and run with, the packages those need in

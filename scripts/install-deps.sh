@@ -24,6 +24,8 @@ done
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo=sudo
 echo "Installing: ${missing[*]}"
-$sudo apt-get update
+# A list that fails to download (a mirror in the middle of a sync) leaves
+# the others usable; whether the packages can be had, the install tells.
+$sudo apt-get update || echo "apt-get update failed for some package lists" >&2
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends \
   "${missing[@]}"
