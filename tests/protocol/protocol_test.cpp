@@ -35,6 +35,12 @@ TEST(CheckSumTest, Crc16OfTheCheckDigitsIsStoredLowByteFirst) {
               ElementsAre(0x37, 0x4B));
   EXPECT_THAT(Bytes(*CheckSum::CalculateCrc16(nullptr, 0)),
               ElementsAre(0xFF, 0xFF));
+  // A Modbus exception reply: its function byte has the top bit set, which
+  // a signed char (x86) would carry into the high bits and an unsigned one
+  // (ARM) would not. The check bytes are C0 F1 either way.
+  const char exception[] = {0x01, static_cast<char>(0x83), 0x02};
+  EXPECT_THAT(Bytes(*CheckSum::CalculateCrc16(exception, 3)),
+              ElementsAre(0xC0, 0xF1));
 }
 
 TEST(CheckSumTest, BccSkipsTheFirstByteAndMasksTheTopBit) {
@@ -53,6 +59,10 @@ TEST(ModbusCommandTest, CommandBytesAreLengthRequestAndCrc) {
   // A trailing odd character is dropped.
   EXPECT_EQ(Command("0146051"), Command("014605"));
   EXPECT_THAT(Command(""), ElementsAre(0x02, 0x00, 0xFF, 0xFF));
+  // A pair above 7F becomes a byte with the top bit set, whatever the sign
+  // of char.
+  EXPECT_THAT(Command("018302"),
+              ElementsAre(0x05, 0x00, 0x01, 0x83, 0x02, 0xC0, 0xF1));
 }
 
 TEST(ModbusCommandTest, PairsAreReadAsStrtolReadsThem) {
