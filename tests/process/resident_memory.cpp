@@ -20,13 +20,11 @@ long GuestResidentKiB(pid_t pid) {
   long total = 0;
   bool inGuest = false;
   for (std::string line; std::getline(smaps, line);) {
-    // A mapping's header: "start-end perms offset dev inode [path]".
-    const std::size_t dash = line.find('-');
-    const std::size_t blank = line.find(' ');
-    if (dash != std::string::npos && blank != std::string::npos &&
-        dash < blank && line.find(':') > blank) {
+    // A mapping's header, "start-end perms offset major:minor inode [path]",
+    // has a blank before its first colon; its field lines ("Rss: 8 kB") do not.
+    if (line.find(':') > line.find(' ')) {
       const std::uint64_t end =
-          std::stoull(line.substr(dash + 1, blank - dash - 1), nullptr, 16);
+          std::stoull(line.substr(line.find('-') + 1), nullptr, 16);
       inGuest = end <= kGuestSpaceEnd;
     } else if (inGuest && line.rfind("Rss:", 0) == 0) {
       total += std::stol(line.substr(4));

@@ -18,20 +18,17 @@ namespace testing {
 
 // Sanitizer builds run several times slower, and the armhf build under
 // qemu-user emulation slower still; the time bounds of the process tests
-// stretch with them.
+// stretch with them. kEmulationScale stretches the bounds that only
+// emulation breaks: the sanitizer builds keep the native bound there.
 #if defined(TOOL_TEST_EMULATED)
-constexpr int kTimeScale = 4;
+constexpr int kEmulationScale = 4;
+constexpr int kTimeScale = kEmulationScale;
 #elif defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr int kEmulationScale = 1;
 constexpr int kTimeScale = 3;
 #else
-constexpr int kTimeScale = 1;
-#endif
-// For the bounds that only emulation breaks: the sanitizer builds keep the
-// native bound there.
-#if defined(TOOL_TEST_EMULATED)
-constexpr int kEmulationScale = kTimeScale;
-#else
 constexpr int kEmulationScale = 1;
+constexpr int kTimeScale = 1;
 #endif
 constexpr auto kStartTimeout = std::chrono::seconds(5) * kTimeScale;
 // An orderly stop takes at most one 500 ms pause of the main loop and the
