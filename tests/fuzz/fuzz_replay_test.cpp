@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fuzz/fuzz_target.h"
@@ -30,35 +31,58 @@ std::vector<std::string> InputFiles(const std::string& directory) {
   return files;
 }
 
-// Runs every file of `directory`; returns how many there were.
-std::size_t Replay(const std::string& directory) {
-  const std::vector<std::string> files = InputFiles(directory);
-  for (const std::string& file : files) {
-    std::string bytes;
+struct Input {
+  std::string name;
+  std::string bytes;
+};
+
+// The files of `directory`, read.
+std::vector<Input> ReadInputs(const std::string& directory) {
+  std::vector<Input> inputs;
+  for (const std::string& file : InputFiles(directory)) {
+    Input input{Poco::Path(file).getFileName(), ""};
     Poco::FileInputStream stream(file);
-    Poco::StreamCopier::copyToString(stream, bytes);
-    std::fprintf(stderr, "input %s\n", Poco::Path(file).getFileName().c_str());
-    LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                           bytes.size());
+    Poco::StreamCopier::copyToString(stream, input.bytes);
+    inputs.push_back(std::move(input));
   }
-  return files.size();
+  return inputs;
+}
+
+void Replay(const std::vector<Input>& inputs) {
+  for (const Input& input : inputs) {
+    std::fprintf(stderr, "input %s\n", input.name.c_str());
+    LLVMFuzzerTestOneInput(
+        reinterpret_cast<const std::uint8_t*>(input.bytes.data()),
+        input.bytes.size());
+  }
 }
 
 class FuzzReplayTest : public ::testing::Test {
  protected:
-  // Once per program, before any input, as libFuzzer does.
+  // Once per program, before any input, as libFuzzer does. The inputs are
+  // read first: a target may hide the checkout (a tmpfs over /tmp) when it
+  // initialises.
   static void SetUpTestSuite() {
+    seeds_ = ReadInputs(FUZZ_CORPUS_DIR);
+    regressions_ = ReadInputs(FUZZ_REGRESSION_DIR);
     char name[] = "fuzz_replay_test";
     char* arguments[] = {name, nullptr};
     char** argv = arguments;
     int argc = 1;
     LLVMFuzzerInitialize(&argc, &argv);
   }
+
+  static std::vector<Input> seeds_;
+  static std::vector<Input> regressions_;
 };
 
+std::vector<Input> FuzzReplayTest::seeds_;
+std::vector<Input> FuzzReplayTest::regressions_;
+
 TEST_F(FuzzReplayTest, SeedsAndRegressionInputsRunClean) {
-  EXPECT_GT(Replay(FUZZ_CORPUS_DIR), 0u) << "no seeds in " << FUZZ_CORPUS_DIR;
-  Replay(FUZZ_REGRESSION_DIR);
+  EXPECT_GT(seeds_.size(), 0u) << "no seeds in " << FUZZ_CORPUS_DIR;
+  Replay(seeds_);
+  Replay(regressions_);
 }
 
 }  // namespace
