@@ -2,7 +2,7 @@
 # (Debian's armhf), with Debian's cross compiler (crossbuild-essential-armhf).
 #
 # Poco, log4cxx and GoogleTest are Debian's armhf packages, unpacked into a
-# root of their own, TOOL_ARMHF_ROOT (scripts/cross-test.sh makes it). They
+# root of their own, TOOL_ARMHF_ROOT (scripts/armhf-root.sh makes it). They
 # are not installed through dpkg beside the amd64 ones: the armhf -dev
 # packages share files under /usr/include with their amd64 twins and
 # conflict, and armhf libraries that are Multi-Arch: same must carry the
@@ -42,3 +42,12 @@ endforeach()
 
 set(CMAKE_CROSSCOMPILING_EMULATOR
     env "QEMU_LD_PREFIX=${TOOL_ARMHF_ROOT}" qemu-arm-static)
+
+# Debian packages of the cross build (packaging/CMakeLists.txt): their
+# architecture, and where dpkg-shlibdeps finds the libraries and the
+# packages that hold them (scripts/armhf-root.sh keeps a package database of
+# the root for it).
+set(TOOL_DEB_HOST_ARCH armhf)
+set(TOOL_DEB_ADMINDIR "${TOOL_ARMHF_ROOT}/var/lib/dpkg")
+set(TOOL_DEB_LIBRARY_DIRS "${TOOL_ARMHF_ROOT}/lib/arm-linux-gnueabihf"
+    "${TOOL_ARMHF_ROOT}/usr/lib/arm-linux-gnueabihf")
