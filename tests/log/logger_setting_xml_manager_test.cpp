@@ -49,6 +49,13 @@ TEST_F(SettingsFileTest, NoFileGivesEveryDefault) {
   EXPECT_EQ(settings.GetValue("NoSuchKey"), "");
 }
 
+// The installed example shows every default; copied as it is, it must
+// change nothing.
+TEST_F(SettingsFileTest, ExampleFileHoldsExactlyTheDefaults) {
+  LoggerSettingXmlManager example(TOOL_EXAMPLE_SETTINGS_FILE);
+  ExpectDefaults(example);
+}
+
 TEST_F(SettingsFileTest, FileOverridesOnlyTheKeysItHolds) {
   auto settings =
       Load(SettingsXml({{"LogLevel", "0"}, {"LoggerLogMaxFileSize", "1MB"}}));
