@@ -86,6 +86,20 @@ if [ ! -d "$root/.files" ] || [ ! -f "$admindir/status" ] ||
   printf '%s\n' "${wanted[@]}" | $sudo tee "$root/.packages" >/dev/null
 fi
 
+# A development link such as usr/lib/arm-linux-gnueabihf/libz.so points to
+# /lib/arm-linux-gnueabihf/libz.so.1, an absolute path that the root does
+# not have on this machine. Left dangling, the linker would take the static
+# libz.a and libexpat.a instead, and the services would carry their own
+# copies of zlib and expat beside the shared ones of Poco. Such links are
+# made to point into the root.
+while IFS= read -r -d '' link; do
+  target=$(readlink "$link")
+  case $target in
+    "$root"/*) ;;
+    *) $sudo ln -sfn "$root$target" "$link" ;;
+  esac
+done < <(find "$root" -type l -lname '/*' -print0)
+
 # qemu-user-static's handler, from the package's own description. The flags
 # matter: F opens the emulator once, at registration, so that it is found in
 # any mount namespace; O lets the kernel hand the emulator a program that
