@@ -35,15 +35,14 @@ fail() {
 # The package's files, owners, modes and control fields.
 check_contents() {
   local deb=$1 package=$2 service=$3 arch=$4 field expected
-  for field in Package Version Architecture; do
-    case $field in
-      Package) expected=$package ;;
-      Version) expected=$version ;;
-      Architecture) expected=$arch ;;
-    esac
+  while read -r field expected; do
     [ "$(dpkg-deb -f "$deb" "$field")" = "$expected" ] ||
       fail "$deb: $field is $(dpkg-deb -f "$deb" "$field"), not $expected"
-  done
+  done <<FIELDS
+Package $package
+Version $version
+Architecture $arch
+FIELDS
   # Exactly the libraries the executable links, each from its package.
   local depends
   depends=$(dpkg-deb -f "$deb" Depends | tr ',' '\n' |
