@@ -12,11 +12,12 @@
 
 #include "log/deliverable.h"
 #include "log/logger_log.h"
-#include "main/port_com_tables.h"
+#include "rs485/port_com_tables.h"
 #include "rs485/rs485_access_request.h"
 #include "rs485/rs485_record_layout.h"
 #include "rs485/rs485_send_command_request.h"
 #include "rs485/send_device_setting_command_result.h"
+#include "server/command_table.h"
 
 namespace tool {
 namespace {
@@ -57,7 +58,9 @@ ToolManager::ToolManager(Poco::UInt16 serverPort)
 
 ToolManager::ToolManager(Poco::UInt16 serverPort,
                          const LoggerSettingXmlManager& settings)
-    : serverPort_(serverPort), settings_(settings) {}
+    : serverPort_(serverPort),
+      settings_(settings),
+      executor_(kCommandTable, *this) {}
 
 bool ToolManager::Run() {
   if (running_.exchange(true)) return true;
@@ -138,7 +141,7 @@ std::string ToolManager::GetStartError() const { return startError_; }
 void ToolManager::StartServer() {
   if (loggerServer_) return;
   LoggerLog::Info(kTag, "StartServer");
-  loggerServer_ = std::make_unique<LoggerServer>(serverPort_);
+  loggerServer_ = std::make_unique<LoggerServer>(serverPort_, executor_);
   loggerServer_->Start();
 }
 
@@ -209,26 +212,27 @@ std::shared_ptr<RS485ChannelController> ToolManager::GetChannelController(
 }
 
 bool ToolManager::DeviceSettingConnection(
-    int channel, int address, int baudrate, int param,
+    const DeviceConnectionParams& params,
     const std::vector<const std::uint8_t*>& datalist,
-    const std::vector<int>& sizelist, int checkKind) {
-  return RunDeviceSetting("DeviceSettingConnection", false, channel, address,
-                          baudrate, param, datalist, sizelist, checkKind);
+    const std::vector<int>& sizelist) {
+  return RunDeviceSetting("DeviceSettingConnection", false, params, datalist,
+                          sizelist);
 }
 
 bool ToolManager::DeviceSettingConnectionUntilSuccess(
-    int channel, int address, int baudrate, int param,
+    const DeviceConnectionParams& params,
     const std::vector<const std::uint8_t*>& datalist,
-    const std::vector<int>& sizelist, int checkKind) {
-  return RunDeviceSetting("DeviceSettingConnectionUntilSuccess", true, channel,
-                          address, baudrate, param, datalist, sizelist,
-                          checkKind);
+    const std::vector<int>& sizelist) {
+  return RunDeviceSetting("DeviceSettingConnectionUntilSuccess", true, params,
+                          datalist, sizelist);
 }
 
 bool ToolManager::RunDeviceSetting(
-    const char* name, bool untilSuccess, int channel, int address, int baudrate,
-    int param, const std::vector<const std::uint8_t*>& datalist,
-    const std::vector<int>& sizelist, int checkKind) {
+    const char* name, bool untilSuccess, const DeviceConnectionParams& params,
+    const std::vector<const std::uint8_t*>& datalist,
+    const std::vector<int>& sizelist) {
+  const int channel = params.channel;
+  const int address = params.address;
   const std::string operation = name;
   LoggerLog::Debug(kTag, Poco::format("%s call ch:%d, address:%d", operation,
                                       channel, address));
@@ -253,8 +257,9 @@ bool ToolManager::RunDeviceSetting(
   if (!controller) return false;
   std::lock_guard<std::mutex> lock(controller->GetSettingMutex());
 
-  const PortComParams codes = GetPortComParams(static_cast<unsigned>(param));
-  const int baudCode = BaudCode(baudrate);
+  const PortComParams codes =
+      GetPortComParams(static_cast<unsigned>(params.param));
+  const int baudCode = BaudCode(params.baudrate);
   try {
     controller->StartLogging(channel, baudCode, address, codes.dataBit,
                              codes.stopBit, codes.parity);
@@ -277,7 +282,7 @@ bool ToolManager::RunDeviceSetting(
     if (datalist[i] != nullptr) {
       std::copy(datalist[i], datalist[i] + sent->GetSize(), sent->GetData());
     }
-    if (SendDeviceSettingCommandResult(sent, checkKind)
+    if (SendDeviceSettingCommandResult(sent, params.checkKind)
             .CheckReceivedData(reply)) {
       LoggerLog::Debug(kTag, "### send data response OK");
       result = true;
@@ -363,10 +368,9 @@ int ToolManager::BaudCode(int baudrate) const {
   return GetPortComBaudrate(static_cast<unsigned>(baudrate));
 }
 
-void ToolManager::SetConnectedParams(int channel, int baudrate, int address,
-                                     int param, int checkKind) {
+void ToolManager::SetConnectedParams(const DeviceConnectionParams& params) {
   std::lock_guard<std::mutex> lock(paramsMutex_);
-  connectedParams_ = {checkKind, channel, baudrate, address, param};
+  connectedParams_ = params;
 }
 
 DeviceConnectionParams ToolManager::GetConnectedParams() const {
@@ -374,10 +378,9 @@ DeviceConnectionParams ToolManager::GetConnectedParams() const {
   return connectedParams_;
 }
 
-void ToolManager::SetUpdatedParams(int channel, int baudrate, int address,
-                                   int param, int checkKind) {
+void ToolManager::SetUpdatedParams(const DeviceConnectionParams& params) {
   std::lock_guard<std::mutex> lock(paramsMutex_);
-  updatedParams_ = {checkKind, channel, baudrate, address, param};
+  updatedParams_ = params;
 }
 
 DeviceConnectionParams ToolManager::GetUpdatedParams() const {

@@ -13,11 +13,13 @@
 
 #include "lifecheck/lifecheck.h"
 #include "log/logger_setting_xml_manager.h"
-#include "main/device_connection_params.h"
-#include "main/port_com_params.h"
 #include "rs485/byte_data_holder.h"
+#include "rs485/device_connection_params.h"
+#include "rs485/device_setting_interface.h"
+#include "rs485/port_com_params.h"
 #include "rs485/rs485_channel_controller.h"
 #include "server/logger_server.h"
+#include "server/receive_request_command_executor.h"
 
 namespace tool {
 
@@ -33,7 +35,7 @@ namespace tool {
 // operation that may be called from a signal handler. The device-setting
 // operations and the parameter stores are safe from any thread; operations
 // on one channel run one after another.
-class ToolManager {
+class ToolManager : public DeviceSettingInterface {
  public:
   // The process's manager. The first call sets up logging from the fixed
   // settings file and directories, then constructs the manager; later calls
@@ -52,7 +54,7 @@ class ToolManager {
   // up; outside tests only GetInstance constructs one.
   explicit ToolManager(Poco::UInt16 serverPort = LoggerServer::kPort);
   ToolManager(Poco::UInt16 serverPort, const LoggerSettingXmlManager& settings);
-  virtual ~ToolManager() = default;
+  ~ToolManager() override = default;
 
   ToolManager(const ToolManager&) = delete;
   ToolManager& operator=(const ToolManager&) = delete;
@@ -90,26 +92,16 @@ class ToolManager {
   std::shared_ptr<RS485ChannelController> GetChannelController(
       int channelNo) const;
 
-  // Opens a device-setting connection on `channel` at the line settings for
-  // the device's `baudrate` and serial-parameter setting `param`, sends the
-  // frames (command bytes: 2-byte length, frame; entry i of `datalist` holds
-  // entry i of `sizelist` bytes, which are only read) one after another,
-  // judges each reply as `checkKind` says, and closes the connection.
-  // Returns true only when every frame was answered well; stops at the first
-  // that was not. False with nothing sent for empty or unequal lists or a
-  // channel without controller. Holds the channel's setting mutex
-  // throughout, so blocks while another operation runs on the channel.
-  bool DeviceSettingConnection(int channel, int address, int baudrate,
-                               int param,
+  // The device-setting operations (DeviceSettingInterface). Each holds the
+  // channel's setting mutex throughout, so blocks while another operation
+  // runs on the channel.
+  bool DeviceSettingConnection(const DeviceConnectionParams& params,
                                const std::vector<const std::uint8_t*>& datalist,
-                               const std::vector<int>& sizelist, int checkKind);
-
-  // As DeviceSettingConnection, but returns true as soon as one frame is
-  // answered well, without sending the rest; false when none was.
+                               const std::vector<int>& sizelist) override;
   bool DeviceSettingConnectionUntilSuccess(
-      int channel, int address, int baudrate, int param,
+      const DeviceConnectionParams& params,
       const std::vector<const std::uint8_t*>& datalist,
-      const std::vector<int>& sizelist, int checkKind);
+      const std::vector<int>& sizelist) override;
 
   // Sends one frame of `length` bytes at `data` on the connection that the
   // calling device-setting operation holds open on `channel`, and blocks
@@ -125,19 +117,15 @@ class ToolManager {
   PortComParams GetPortComParams(unsigned param) const;
   int GetPortComBaudrate(unsigned baudrate) const;
 
-  // The line settings under which the device last answered a connection
-  // check, and those an update last set. Both start all zero, which names
-  // no channel. Safe from any thread; a getter returns a copy.
-  void SetConnectedParams(int channel, int baudrate, int address, int param,
-                          int checkKind);
-  DeviceConnectionParams GetConnectedParams() const;
-  void SetUpdatedParams(int channel, int baudrate, int address, int param,
-                        int checkKind);
-  DeviceConnectionParams GetUpdatedParams() const;
+  // The stored line settings (DeviceSettingInterface); safe from any thread.
+  void SetConnectedParams(const DeviceConnectionParams& params) override;
+  DeviceConnectionParams GetConnectedParams() const override;
+  void SetUpdatedParams(const DeviceConnectionParams& params) override;
+  DeviceConnectionParams GetUpdatedParams() const override;
 
   // Sleeps on the calling thread for `milliseconds`, or until Stop runs.
   // Returns false, at once, when Stop has run since the last start.
-  bool PauseUnlessStopped(int milliseconds);
+  bool PauseUnlessStopped(int milliseconds) override;
 
  private:
   void ReleaseAfterFailedStart();
@@ -146,10 +134,10 @@ class ToolManager {
   void ReleaseAll();
   // The device-setting operations' common course; `untilSuccess` selects
   // whether the first good reply or the first failure ends it.
-  bool RunDeviceSetting(const char* name, bool untilSuccess, int channel,
-                        int address, int baudrate, int param,
+  bool RunDeviceSetting(const char* name, bool untilSuccess,
+                        const DeviceConnectionParams& params,
                         const std::vector<const std::uint8_t*>& datalist,
-                        const std::vector<int>& sizelist, int checkKind);
+                        const std::vector<int>& sizelist);
   std::shared_ptr<ByteDataHolder> SendCommand(
       RS485ChannelController& controller, int channel, int address,
       int baudCode, const std::uint8_t* data, int length);
@@ -158,6 +146,8 @@ class ToolManager {
 
   const Poco::UInt16 serverPort_;
   const LoggerSettingXmlManager& settings_;
+  // Gives the server's commands this manager's device-setting operations.
+  const ReceiveRequestCommandExecutor executor_;
   std::unique_ptr<LoggerServer> loggerServer_;
   // Watches the deliverable's watchdog file; null while not started.
   std::unique_ptr<Lifecheck> lifecheck_;

@@ -7,22 +7,24 @@
 #include <memory>
 #include <string>
 
+#include "rs485/device_setting_interface.h"
 #include "server/receive_request_command.h"
 
 namespace tool {
 
 // Makes the command of one table entry from the request's id, the matched
-// name and its requestData element (or null).
+// name, its requestData element (or null) and the device-setting operations
+// the command is to use.
 using CommandFactory = std::shared_ptr<ReceiveRequestCommand> (*)(
     const std::string& requestId, const std::string& commandName,
-    Poco::XML::Node* requestData);
+    Poco::XML::Node* requestData, DeviceSettingInterface& device);
 
 // The factory of command class `Command`, for table entries.
 template <class Command>
 std::shared_ptr<ReceiveRequestCommand> MakeCommand(
     const std::string& requestId, const std::string& commandName,
-    Poco::XML::Node* requestData) {
-  return std::make_shared<Command>(requestId, commandName, requestData);
+    Poco::XML::Node* requestData, DeviceSettingInterface& device) {
+  return std::make_shared<Command>(requestId, commandName, requestData, device);
 }
 
 struct CommandEntry {

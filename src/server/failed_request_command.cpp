@@ -5,10 +5,19 @@
 #include "server/command_response_element.h"
 
 namespace tool {
+namespace {
+
+// A failed request never reaches a device.
+DeviceSettingInterface& NoDevice() {
+  static DeviceSettingInterface none;
+  return none;
+}
+
+}  // namespace
 
 FailedRequestCommand::FailedRequestCommand(
     std::string requestId, std::shared_ptr<CommandDetailElement> detail)
-    : ReceiveRequestCommand(std::move(requestId), "", nullptr),
+    : ReceiveRequestCommand(std::move(requestId), "", nullptr, NoDevice()),
       detail_(std::move(detail)) {}
 
 std::shared_ptr<SendReplyCommand> FailedRequestCommand::Execute() {

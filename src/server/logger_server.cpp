@@ -46,9 +46,10 @@ Poco::ThreadPool& ServerThreads() {
 
 }  // namespace
 
-LoggerServer::LoggerServer(Poco::UInt16 port, const CommandTable& commands,
+LoggerServer::LoggerServer(Poco::UInt16 port,
+                           const ReceiveRequestCommandExecutor& executor,
                            std::chrono::milliseconds requestTime)
-    : port_(port), commands_(commands), requestTime_(requestTime) {}
+    : port_(port), executor_(executor), requestTime_(requestTime) {}
 
 LoggerServer::~LoggerServer() { Stop(); }
 
@@ -68,7 +69,7 @@ void LoggerServer::Start() {
   params->setMaxThreads(kMaxThreads);
   params->setMaxQueued(kMaxQueued);
   server_ = std::make_unique<Poco::Net::TCPServer>(
-      new WatchedHttpConnectionFactory(params, commands_, watchdog),
+      new WatchedHttpConnectionFactory(params, executor_, watchdog),
       ServerThreads(), socket, params);
   server_->start();
   watchdog_ = std::move(watchdog);

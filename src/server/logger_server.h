@@ -7,8 +7,8 @@
 #include <chrono>
 #include <memory>
 
-#include "server/command_table.h"
 #include "server/connection_watchdog.h"
+#include "server/receive_request_command_executor.h"
 
 namespace tool {
 
@@ -33,11 +33,10 @@ class LoggerServer {
   static constexpr int kMaxQueued = 64;
 
   // Opens nothing yet. Port 0 lets the system choose (for tests).
-  // `commands` must remain live while the server runs and for as long as
+  // `executor` must remain live while the server runs and for as long as
   // a request that Stop cut off may still execute.
-  explicit LoggerServer(Poco::UInt16 port = kPort,
-                        const CommandTable& commands = kCommandTable,
-                        std::chrono::milliseconds requestTime = kRequestTime);
+  LoggerServer(Poco::UInt16 port, const ReceiveRequestCommandExecutor& executor,
+               std::chrono::milliseconds requestTime = kRequestTime);
   // Stops the server first.
   virtual ~LoggerServer();
 
@@ -67,7 +66,7 @@ class LoggerServer {
   bool AwaitConnectionsEnd(std::chrono::milliseconds limit) const;
 
   const Poco::UInt16 port_;
-  const CommandTable& commands_;
+  const ReceiveRequestCommandExecutor& executor_;
   const std::chrono::milliseconds requestTime_;
   // Shared with the connections, which may outlive the server.
   std::shared_ptr<ConnectionWatchdog> watchdog_;

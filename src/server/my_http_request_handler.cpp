@@ -32,8 +32,8 @@ Poco::Semaphore& LargeBodyPermits() {
 
 // The executor's reply to `body`. A large body waits for a permit, and the
 // memory it took is handed back to the system afterwards.
-std::string Execute(const CommandTable& commands, const std::string& body) {
-  const ReceiveRequestCommandExecutor executor(commands);
+std::string Execute(const ReceiveRequestCommandExecutor& executor,
+                    const std::string& body) {
   if (body.size() <= MyHttpRequestHandler::kLargeBodyBytes) {
     return executor.ExecuteRequest(body);
   }
@@ -76,10 +76,10 @@ bool ReadBody(Poco::Net::HTTPServerRequest& request, std::string* body) {
 
 }  // namespace
 
-MyHttpRequestHandler::MyHttpRequestHandler(const CommandTable& commands,
-                                           ConnectionWatchdog* watchdog,
-                                           ConnectionWatchdog::Id connection)
-    : commands_(commands), watchdog_(watchdog), connection_(connection) {}
+MyHttpRequestHandler::MyHttpRequestHandler(
+    const ReceiveRequestCommandExecutor& executor, ConnectionWatchdog* watchdog,
+    ConnectionWatchdog::Id connection)
+    : executor_(executor), watchdog_(watchdog), connection_(connection) {}
 
 void MyHttpRequestHandler::handleRequest(
     Poco::Net::HTTPServerRequest& request,
@@ -107,7 +107,7 @@ void MyHttpRequestHandler::handleRequest(
       LoggerLog::Info(kTag, "HTTP Request [" + logged + "]");
       // A command may take far longer than a client may take to send it.
       SuspendDeadline();
-      reply = Execute(commands_, body);
+      reply = Execute(executor_, body);
     } else {
       LoggerLog::Warn(kTag, "HTTP Request body over " +
                                 std::to_string(kMaxBodyBytes) + " bytes");

@@ -7,8 +7,8 @@
 
 #include <cstddef>
 
-#include "server/command_table.h"
 #include "server/connection_watchdog.h"
+#include "server/receive_request_command_executor.h"
 
 namespace tool {
 
@@ -37,10 +37,10 @@ class MyHttpRequestHandler : public Poco::Net::HTTPRequestHandler {
   static constexpr std::size_t kLargeBodyBytes = 4096;
   static constexpr int kLargeBodiesAtOnce = 4;
 
-  // `commands` must remain live while the handler runs; so must `watchdog`,
+  // `executor` must remain live while the handler runs; so must `watchdog`,
   // which watches the request's connection `connection` and may be null.
   explicit MyHttpRequestHandler(
-      const CommandTable& commands = kCommandTable,
+      const ReceiveRequestCommandExecutor& executor,
       ConnectionWatchdog* watchdog = nullptr,
       ConnectionWatchdog::Id connection = ConnectionWatchdog::kNotWatched);
 
@@ -51,7 +51,7 @@ class MyHttpRequestHandler : public Poco::Net::HTTPRequestHandler {
   void SuspendDeadline();
   void RenewDeadline();
 
-  const CommandTable& commands_;
+  const ReceiveRequestCommandExecutor& executor_;
   ConnectionWatchdog* const watchdog_;
   const ConnectionWatchdog::Id connection_;
 };

@@ -5,14 +5,14 @@
 namespace tool {
 
 MyHttpRequestHandlerFactory::MyHttpRequestHandlerFactory(
-    const CommandTable& commands, ConnectionWatchdog* watchdog,
+    const ReceiveRequestCommandExecutor& executor, ConnectionWatchdog* watchdog,
     ConnectionWatchdog::Id connection)
-    : commands_(commands), watchdog_(watchdog), connection_(connection) {}
+    : executor_(executor), watchdog_(watchdog), connection_(connection) {}
 
 Poco::Net::HTTPRequestHandler*
 MyHttpRequestHandlerFactory::createRequestHandler(
     const Poco::Net::HTTPServerRequest&) {
-  return new MyHttpRequestHandler(commands_, watchdog_, connection_);
+  return new MyHttpRequestHandler(executor_, watchdog_, connection_);
 }
 
 }  // namespace tool

@@ -5,8 +5,8 @@
 #include <Poco/Net/HTTPRequestHandlerFactory.h>
 #include <Poco/Net/HTTPServerRequest.h>
 
-#include "server/command_table.h"
 #include "server/connection_watchdog.h"
+#include "server/receive_request_command_executor.h"
 
 namespace tool {
 
@@ -16,11 +16,11 @@ namespace tool {
 class MyHttpRequestHandlerFactory
     : public Poco::Net::HTTPRequestHandlerFactory {
  public:
-  // `commands` must remain live while the factory is used; so must
+  // `executor` must remain live while the factory is used; so must
   // `watchdog`, which watches the connection `connection` and may be null
   // for a connection without a deadline.
   explicit MyHttpRequestHandlerFactory(
-      const CommandTable& commands = kCommandTable,
+      const ReceiveRequestCommandExecutor& executor,
       ConnectionWatchdog* watchdog = nullptr,
       ConnectionWatchdog::Id connection = ConnectionWatchdog::kNotWatched);
 
@@ -29,7 +29,7 @@ class MyHttpRequestHandlerFactory
       const Poco::Net::HTTPServerRequest& request) override;
 
  private:
-  const CommandTable& commands_;
+  const ReceiveRequestCommandExecutor& executor_;
   ConnectionWatchdog* const watchdog_;
   const ConnectionWatchdog::Id connection_;
 };

@@ -10,10 +10,12 @@ namespace tool {
 
 ReceiveRequestCommand::ReceiveRequestCommand(std::string requestId,
                                              std::string commandName,
-                                             Poco::XML::Node* requestData)
+                                             Poco::XML::Node* requestData,
+                                             DeviceSettingInterface& device)
     : requestId_(std::move(requestId)),
       commandName_(std::move(commandName)),
-      requestData_(requestData) {}
+      requestData_(requestData),
+      device_(device) {}
 
 std::shared_ptr<SendReplyCommand> ReceiveRequestCommand::Execute() {
   return nullptr;

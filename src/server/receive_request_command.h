@@ -9,19 +9,23 @@
 #include <utility>
 #include <vector>
 
+#include "rs485/device_setting_interface.h"
 #include "server/send_reply_command.h"
 
 namespace tool {
 
-// The base of every command: what the request named and carried. A command
+// The base of every command: what the request named and carried, and the
+// device-setting operations through which it reaches its device. A command
 // lives for one request, on the thread that serves it.
 class ReceiveRequestCommand {
  public:
   // `requestData` is the request's requestData element, or null when it has
   // none. It is not owned and stays valid only while the executor that
   // made this command runs it; a command must not keep it beyond Execute.
+  // `device` must remain live while the command exists.
   ReceiveRequestCommand(std::string requestId, std::string commandName,
-                        Poco::XML::Node* requestData);
+                        Poco::XML::Node* requestData,
+                        DeviceSettingInterface& device);
   virtual ~ReceiveRequestCommand() = default;
 
   ReceiveRequestCommand(const ReceiveRequestCommand&) = delete;
@@ -51,6 +55,7 @@ class ReceiveRequestCommand {
   const std::string requestId_;
   const std::string commandName_;
   Poco::XML::Node* const requestData_;
+  DeviceSettingInterface& device_;
 };
 
 }  // namespace tool

@@ -22,8 +22,8 @@ constexpr char kTag[] = "ReceiveRequestCommandExecutor";
 }  // namespace
 
 ReceiveRequestCommandExecutor::ReceiveRequestCommandExecutor(
-    const CommandTable& commands)
-    : commands_(commands) {}
+    const CommandTable& commands, DeviceSettingInterface& device)
+    : commands_(commands), device_(device) {}
 
 std::string ReceiveRequestCommandExecutor::ExecuteRequest(
     const std::string& body) const {
@@ -75,7 +75,7 @@ ReceiveRequestCommandExecutor::CreateRequestCommand(
   for (std::size_t i = 0; i < commands_.size; ++i) {
     const CommandEntry& entry = commands_.entries[i];
     if (commandName == entry.name) {
-      return entry.create(requestId, commandName, requestData);
+      return entry.create(requestId, commandName, requestData, device_);
     }
   }
   return std::make_shared<FailedRequestCommand>(

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "rs485/device_setting_interface.h"
 #include "server/command_table.h"
 #include "server/receive_request_command.h"
 
@@ -14,13 +15,14 @@ namespace tool {
 // Turns the body of one commandRequest into the text of its reply: parses
 // it, makes the command its name selects and runs it.
 //
-// Keeps no state between calls. One executor serves one request; several
-// executors may run at once on different threads.
+// Keeps no state between calls: one executor serves every request of a
+// server, on as many threads at once as there are requests.
 class ReceiveRequestCommandExecutor {
  public:
-  // `commands` must remain live while the executor is used.
-  explicit ReceiveRequestCommandExecutor(
-      const CommandTable& commands = kCommandTable);
+  // The commands are made from `commands` and given `device`; both must
+  // remain live while the executor is used.
+  ReceiveRequestCommandExecutor(const CommandTable& commands,
+                                DeviceSettingInterface& device);
   virtual ~ReceiveRequestCommandExecutor() = default;
 
   // The complete reply text, never empty. A body that is not well-formed
@@ -38,6 +40,7 @@ class ReceiveRequestCommandExecutor {
 
  private:
   const CommandTable& commands_;
+  DeviceSettingInterface& device_;
 };
 
 }  // namespace tool

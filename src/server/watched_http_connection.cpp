@@ -10,11 +10,12 @@ namespace tool {
 
 WatchedHttpConnection::WatchedHttpConnection(
     const Poco::Net::StreamSocket& socket,
-    Poco::Net::HTTPServerParams::Ptr params, const CommandTable& commands,
+    Poco::Net::HTTPServerParams::Ptr params,
+    const ReceiveRequestCommandExecutor& executor,
     std::shared_ptr<ConnectionWatchdog> watchdog)
     : Poco::Net::TCPServerConnection(socket),
       params_(std::move(params)),
-      commands_(commands),
+      executor_(executor),
       watchdog_(std::move(watchdog)) {}
 
 void WatchedHttpConnection::run() {
@@ -26,7 +27,7 @@ void WatchedHttpConnection::run() {
   // The handlers of this connection suspend and renew its deadline.
   Poco::Net::HTTPServerConnection connection(
       socket(), params_,
-      new MyHttpRequestHandlerFactory(commands_, watchdog_.get(), id));
+      new MyHttpRequestHandlerFactory(executor_, watchdog_.get(), id));
   try {
     connection.run();
   } catch (...) {

@@ -7,8 +7,8 @@
 
 #include <memory>
 
-#include "server/command_table.h"
 #include "server/connection_watchdog.h"
+#include "server/receive_request_command_executor.h"
 
 namespace tool {
 
@@ -23,10 +23,10 @@ namespace tool {
 // connections and stays live as long as any of them.
 class WatchedHttpConnection : public Poco::Net::TCPServerConnection {
  public:
-  // `commands` must remain live while the connection runs.
+  // `executor` must remain live while the connection runs.
   WatchedHttpConnection(const Poco::Net::StreamSocket& socket,
                         Poco::Net::HTTPServerParams::Ptr params,
-                        const CommandTable& commands,
+                        const ReceiveRequestCommandExecutor& executor,
                         std::shared_ptr<ConnectionWatchdog> watchdog);
 
   // Serves requests until the client or the server ends the connection.
@@ -34,7 +34,7 @@ class WatchedHttpConnection : public Poco::Net::TCPServerConnection {
 
  private:
   const Poco::Net::HTTPServerParams::Ptr params_;
-  const CommandTable& commands_;
+  const ReceiveRequestCommandExecutor& executor_;
   const std::shared_ptr<ConnectionWatchdog> watchdog_;
 };
 

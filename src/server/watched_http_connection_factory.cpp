@@ -7,15 +7,16 @@
 namespace tool {
 
 WatchedHttpConnectionFactory::WatchedHttpConnectionFactory(
-    Poco::Net::HTTPServerParams::Ptr params, const CommandTable& commands,
+    Poco::Net::HTTPServerParams::Ptr params,
+    const ReceiveRequestCommandExecutor& executor,
     std::shared_ptr<ConnectionWatchdog> watchdog)
     : params_(std::move(params)),
-      commands_(commands),
+      executor_(executor),
       watchdog_(std::move(watchdog)) {}
 
 Poco::Net::TCPServerConnection* WatchedHttpConnectionFactory::createConnection(
     const Poco::Net::StreamSocket& socket) {
-  return new WatchedHttpConnection(socket, params_, commands_, watchdog_);
+  return new WatchedHttpConnection(socket, params_, executor_, watchdog_);
 }
 
 }  // namespace tool

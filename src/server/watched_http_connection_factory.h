@@ -8,8 +8,8 @@
 
 #include <memory>
 
-#include "server/command_table.h"
 #include "server/connection_watchdog.h"
+#include "server/receive_request_command_executor.h"
 
 namespace tool {
 
@@ -19,9 +19,9 @@ namespace tool {
 class WatchedHttpConnectionFactory
     : public Poco::Net::TCPServerConnectionFactory {
  public:
-  // `commands` must remain live while any connection made here runs.
+  // `executor` must remain live while any connection made here runs.
   WatchedHttpConnectionFactory(Poco::Net::HTTPServerParams::Ptr params,
-                               const CommandTable& commands,
+                               const ReceiveRequestCommandExecutor& executor,
                                std::shared_ptr<ConnectionWatchdog> watchdog);
 
   // The caller (the server) owns the connection.
@@ -30,7 +30,7 @@ class WatchedHttpConnectionFactory
 
  private:
   const Poco::Net::HTTPServerParams::Ptr params_;
-  const CommandTable& commands_;
+  const ReceiveRequestCommandExecutor& executor_;
   const std::shared_ptr<ConnectionWatchdog> watchdog_;
 };
 

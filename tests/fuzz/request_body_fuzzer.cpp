@@ -115,6 +115,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                       std::size_t size) {
   const std::string body(reinterpret_cast<const char*>(data), size);
-  CheckReply(tool::ReceiveRequestCommandExecutor().ExecuteRequest(body));
+  static const tool::ReceiveRequestCommandExecutor executor(
+      tool::kCommandTable, tool::ToolManager::GetInstance());
+  CheckReply(executor.ExecuteRequest(body));
   return 0;
 }

@@ -31,6 +31,9 @@ const Bytes kProbe = {0x05, 0x00, 0x01, 0x46, 0x05, 0xD2, 0x63};
 const Bytes kRestart = {0x08, 0x00, 0x01, 0x08, 0x00,
                         0x01, 0x00, 0x00, 0xB1, 0xCB};
 
+// Channel 1, baud-rate setting 2, address 1, serial parameters 0.
+constexpr DeviceConnectionParams kProbeParams = {kModbus, 1, 2, 1, 0};
+
 // A reply record carrying `commandBytes`' frame back, as an echoing device
 // would send it.
 Bytes Echo(const Bytes& commandBytes) {
@@ -59,11 +62,12 @@ class DeviceSettingTest : public testing::ComServiceTest {
       datalist.push_back(frame.data());
       sizelist.push_back(static_cast<int>(frame.size()));
     }
+    const DeviceConnectionParams params = {kModbus, channel, baudrate, 1,
+                                           param};
     return untilSuccess
-               ? manager_.DeviceSettingConnectionUntilSuccess(
-                     channel, 1, baudrate, param, datalist, sizelist, kModbus)
-               : manager_.DeviceSettingConnection(channel, 1, baudrate, param,
-                                                  datalist, sizelist, kModbus);
+               ? manager_.DeviceSettingConnectionUntilSuccess(params, datalist,
+                                                              sizelist)
+               : manager_.DeviceSettingConnection(params, datalist, sizelist);
   }
 
   testing::FakeComService service_;
@@ -114,15 +118,14 @@ TEST_F(DeviceSettingTest, EmptyOrUnequalListsAndUnknownChannelsSendNothing) {
   service_.AnswerCommands({Echo(kProbe)});
   const std::vector<const std::uint8_t*> noData;
   const std::vector<int> oneSize = {7};
-  EXPECT_FALSE(
-      manager_.DeviceSettingConnection(1, 1, 2, 0, noData, oneSize, kModbus));
+  EXPECT_FALSE(manager_.DeviceSettingConnection(kProbeParams, noData, oneSize));
   EXPECT_THAT(LoggedMessages(),
               Contains("ToolManager DeviceSettingConnection datalist sizelist "
                        "empty datalist:0, sizelist:1"));
   const std::vector<const std::uint8_t*> twoData = {kProbe.data(),
                                                     kProbe.data()};
-  EXPECT_FALSE(manager_.DeviceSettingConnectionUntilSuccess(1, 1, 2, 0, twoData,
-                                                            oneSize, kModbus));
+  EXPECT_FALSE(manager_.DeviceSettingConnectionUntilSuccess(kProbeParams,
+                                                            twoData, oneSize));
   EXPECT_THAT(LoggedMessages(),
               Contains("ToolManager DeviceSettingConnectionUntilSuccess "
                        "datalist sizelist not equal data:2, size:1"));

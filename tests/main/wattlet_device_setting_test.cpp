@@ -69,10 +69,10 @@ TEST_F(WattletDeviceSettingTest, BaudGoesOutUnchangedAndEndCodeJudges) {
   const std::vector<int> sizelist = {static_cast<int>(command.size())};
   const int kCompowayF = SendDeviceSettingCommandResult::kCompowayF;
 
-  EXPECT_TRUE(manager_.DeviceSettingConnection(2, 1, 7, 12, datalist, sizelist,
-                                               kCompowayF));
-  EXPECT_FALSE(manager_.DeviceSettingConnection(2, 1, 7, 12, datalist, sizelist,
-                                                kCompowayF));
+  // Channel 2, baud code 7, address 1, serial parameters 12.
+  const DeviceConnectionParams params = {kCompowayF, 2, 7, 1, 12};
+  EXPECT_TRUE(manager_.DeviceSettingConnection(params, datalist, sizelist));
+  EXPECT_FALSE(manager_.DeviceSettingConnection(params, datalist, sizelist));
   const Bytes port = service_.Records().at(0);
   EXPECT_EQ(port[record::kBaudCodeOffset], 7);
   EXPECT_EQ(port[record::kPortParamsOffset + 1], 0x1A);  // like setting 3

@@ -32,7 +32,9 @@ constexpr char kRequest[] =
 
 // The reply text that the service's executor gives for `body`.
 std::string ExecutorReply(const std::string& body) {
-  return ReceiveRequestCommandExecutor().ExecuteRequest(body);
+  DeviceSettingInterface noDevice;
+  return ReceiveRequestCommandExecutor(kCommandTable, noDevice)
+      .ExecuteRequest(body);
 }
 
 // "status" or "detail/message" of a reply, "" when absent.

@@ -106,7 +106,9 @@ int OpenSockets(pid_t pid) {
 // The reply text that the service's executor gives for `body`; only for
 // bodies that never reach a device command.
 std::string ExecutorReply(const std::string& body) {
-  return ReceiveRequestCommandExecutor().ExecuteRequest(body);
+  DeviceSettingInterface noDevice;
+  return ReceiveRequestCommandExecutor(kCommandTable, noDevice)
+      .ExecuteRequest(body);
 }
 
 // The reply's "status", "detail/message" or "@id"; throws when the reply

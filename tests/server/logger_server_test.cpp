@@ -99,7 +99,7 @@ class LoggerServerTest : public ::testing::Test {
     LoggerLog::Warn("LoggerServerTest", "");
   }
 
-  LoggerServerTest() : server_(0, kCommands, kRequestTime) {
+  LoggerServerTest() : server_(0, executor_, kRequestTime) {
     gate.Open();
     server_.Start();
   }
@@ -143,11 +143,15 @@ class LoggerServerTest : public ::testing::Test {
     }
   }
 
+  DeviceSettingInterface noDevice_;
+  const ReceiveRequestCommandExecutor executor_{kCommands, noDevice_};
   LoggerServer server_;
 };
 
 TEST(LoggerServerStartTest, StartsOnceAndStopsOnce) {
-  LoggerServer server(0);
+  DeviceSettingInterface noDevice;
+  const ReceiveRequestCommandExecutor executor(kCommands, noDevice);
+  LoggerServer server(0, executor);
   EXPECT_EQ(server.GetPort(), 0);
   server.Stop();  // never started: nothing to do
   server.Start();

@@ -74,7 +74,9 @@ constexpr CommandEntry kEntries[] = {
 constexpr CommandTable kTable = {kEntries, std::size(kEntries)};
 
 Reply Execute(const std::string& body) {
-  return Parse(ReceiveRequestCommandExecutor(kTable).ExecuteRequest(body));
+  DeviceSettingInterface noDevice;
+  return Parse(
+      ReceiveRequestCommandExecutor(kTable, noDevice).ExecuteRequest(body));
 }
 
 std::string Request(const std::string& command,
@@ -156,7 +158,8 @@ TEST(ExecutorTest, CommandWithoutReplyStillGetsAFailureReply) {
 }
 
 TEST(ExecutorTest, ServicesOwnTableKnowsNoneOfTheOtherServicesCommands) {
-  const ReceiveRequestCommandExecutor executor;
+  DeviceSettingInterface noDevice;
+  const ReceiveRequestCommandExecutor executor(kCommandTable, noDevice);
   for (const char* name : {"CheckConnectionForKM50", "UpdateSettingsForKM50"}) {
     ExpectReply(Parse(executor.ExecuteRequest(Request(name))),
                 {"5", "FAILURE", "400", "command not found."});

@@ -3,7 +3,6 @@
 #include <Poco/Format.h>
 
 #include "log/logger_log.h"
-#include "main/tool_manager.h"
 #include "protocol/compoway_command.h"
 #include "protocol/frame_list.h"
 #include "protocol/hex_util.h"
@@ -58,14 +57,14 @@ std::shared_ptr<SendReplyCommand> CheckConnectionRequestCommand::Execute() {
   FrameList frames;
   frames.Queue(kTag, *probe);
 
-  ToolManager& manager = ToolManager::GetInstance();
-  if (!manager.DeviceSettingConnection(channel, address, baudrate, param,
-                                       frames.GetDataList(),
-                                       frames.GetSizeList(), checkKind)) {
+  const DeviceConnectionParams params = {checkKind, channel, baudrate, address,
+                                         param};
+  if (!device_.DeviceSettingConnection(params, frames.GetDataList(),
+                                       frames.GetSizeList())) {
     LoggerLog::Error(kTag, "ExecuteSendDeviceCommand.");
     return CreateFailedReply(kTag);
   }
-  manager.SetConnectedParams(channel, baudrate, address, param, checkKind);
+  device_.SetConnectedParams(params);
   LoggerLog::Debug(kTag, Poco::format("### %d, %d, %d, %d,", channel, address,
                                       baudrate, param));
   return CreateSuccessReply(kTag);

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "log/logger_log.h"
-#include "main/tool_manager.h"
 #include "protocol/compoway_command.h"
 #include "protocol/frame_list.h"
 #include "protocol/hex_util.h"
@@ -100,8 +99,7 @@ std::shared_ptr<SendReplyCommand> UpdateSettingRequestCommand::Execute() {
   for (const RequestItem& item : *items) {
     SetTagValue(item.first, item.second);
   }
-  ToolManager& manager = ToolManager::GetInstance();
-  const DeviceConnectionParams connected = manager.GetConnectedParams();
+  const DeviceConnectionParams connected = device_.GetConnectedParams();
   LoggerLog::Debug(kTag, Poco::format("### %d, %d, %d, %d,", connected.channel,
                                       connected.address, connected.baudrate,
                                       connected.param));
@@ -137,17 +135,15 @@ std::shared_ptr<SendReplyCommand> UpdateSettingRequestCommand::Execute() {
     frames.Queue(kTag, *command);
   }
 
-  if (!manager.DeviceSettingConnection(
-          connected.channel, connected.address, connected.baudrate,
-          connected.param, frames.GetDataList(), frames.GetSizeList(),
-          connected.checkKind)) {
+  if (!device_.DeviceSettingConnection(connected, frames.GetDataList(),
+                                       frames.GetSizeList())) {
     LoggerLog::Error(kTag, "ExecuteSendDeviceCommand.");
     return CreateFailedReply(kTag);
   }
-  manager.SetConnectedParams(
-      connected.channel, StringUtil::StringToInt(baudrate_),
-      StringUtil::StringToInt(address_), StringUtil::StringToInt(param_),
-      connected.checkKind);
+  device_.SetConnectedParams({connected.checkKind, connected.channel,
+                              StringUtil::StringToInt(baudrate_),
+                              StringUtil::StringToInt(address_),
+                              StringUtil::StringToInt(param_)});
   return CreateSuccessReply(kTag);
 }
 

@@ -3,7 +3,6 @@
 #include <Poco/Format.h>
 
 #include "log/logger_log.h"
-#include "main/tool_manager.h"
 #include "protocol/frame_list.h"
 #include "protocol/hex_util.h"
 #include "protocol/modbus_command.h"
@@ -39,15 +38,15 @@ std::shared_ptr<SendReplyCommand> CheckConnectionRequestCommand::Execute() {
   FrameList frames;
   frames.Queue(kTag, *probe);
 
-  ToolManager& manager = ToolManager::GetInstance();
-  if (!manager.DeviceSettingConnection(
-          channel, address, baudrate, param, frames.GetDataList(),
-          frames.GetSizeList(), SendDeviceSettingCommandResult::kModbus)) {
+  const DeviceConnectionParams params = {
+      SendDeviceSettingCommandResult::kModbus, channel, baudrate, address,
+      param};
+  if (!device_.DeviceSettingConnection(params, frames.GetDataList(),
+                                       frames.GetSizeList())) {
     LoggerLog::Error(kTag, "ExecuteSendDeviceCommand.");
     return CreateFailedReply(kTag);
   }
-  manager.SetConnectedParams(channel, baudrate, address, param,
-                             SendDeviceSettingCommandResult::kModbus);
+  device_.SetConnectedParams(params);
   LoggerLog::Debug(kTag, Poco::format("### %d, %d, %d, %d,", channel, address,
                                       baudrate, param));
   return CreateSuccessReply(kTag);

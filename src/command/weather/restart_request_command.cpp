@@ -5,7 +5,6 @@
 #include <string>
 
 #include "log/logger_log.h"
-#include "main/tool_manager.h"
 #include "protocol/frame_list.h"
 #include "protocol/hex_util.h"
 #include "protocol/modbus_command.h"
@@ -20,11 +19,16 @@ constexpr char kTag[] = "RestartRequestCommand";
 constexpr char kRestartTemplate[] = "%02s0800010000";
 constexpr char kProbeTemplate[] = "%02s4605";
 
+// The sensor always speaks Modbus, whatever check kind was stored.
+DeviceConnectionParams ModbusParams(DeviceConnectionParams params) {
+  params.checkKind = SendDeviceSettingCommandResult::kModbus;
+  return params;
+}
+
 }  // namespace
 
 std::shared_ptr<SendReplyCommand> RestartRequestCommand::Execute() {
-  ToolManager& manager = ToolManager::GetInstance();
-  const DeviceConnectionParams connected = manager.GetConnectedParams();
+  const DeviceConnectionParams connected = device_.GetConnectedParams();
   const auto restart = ModbusCommand::CreateCommand(RequestTemplate::Fill(
       kRestartTemplate, {HexUtil::IntToHexText(connected.address)}));
   if (!restart) {
@@ -34,10 +38,9 @@ std::shared_ptr<SendReplyCommand> RestartRequestCommand::Execute() {
   {
     FrameList frames;
     frames.Queue(kTag, *restart);
-    if (!manager.DeviceSettingConnection(
-            connected.channel, connected.address, connected.baudrate,
-            connected.param, frames.GetDataList(), frames.GetSizeList(),
-            SendDeviceSettingCommandResult::kModbus)) {
+    if (!device_.DeviceSettingConnection(ModbusParams(connected),
+                                         frames.GetDataList(),
+                                         frames.GetSizeList())) {
       LoggerLog::Error(kTag, "ExecuteSendDeviceCommand.");
       return CreateFailedReply(kTag);
     }
@@ -45,13 +48,14 @@ std::shared_ptr<SendReplyCommand> RestartRequestCommand::Execute() {
 
   const std::string execute = "Execute";
   LoggerLog::Debug(kTag, Poco::format("%s restart send sleep start", execute));
-  if (!manager.PauseUnlessStopped(kRestartPause)) {
+  if (!device_.PauseUnlessStopped(kRestartPause)) {
     LoggerLog::Error(kTag, "Execute restart pause ended by stop.");
     return CreateFailedReply(kTag);
   }
   LoggerLog::Debug(kTag, Poco::format("%s restart send sleep end", execute));
 
-  const DeviceConnectionParams updated = manager.GetUpdatedParams();
+  const DeviceConnectionParams updated =
+      ModbusParams(device_.GetUpdatedParams());
   const auto probe = ModbusCommand::CreateCommand(RequestTemplate::Fill(
       kProbeTemplate, {HexUtil::IntToHexText(updated.address)}));
   if (!probe) {
@@ -61,19 +65,13 @@ std::shared_ptr<SendReplyCommand> RestartRequestCommand::Execute() {
   FrameList frames;
   frames.Queue(kTag, *probe);
   for (int i = 1; i < kProbeCount; ++i) frames.Add(*probe);
-  if (!manager.DeviceSettingConnectionUntilSuccess(
-          updated.channel, updated.address, updated.baudrate, updated.param,
-          frames.GetDataList(), frames.GetSizeList(),
-          SendDeviceSettingCommandResult::kModbus)) {
+  if (!device_.DeviceSettingConnectionUntilSuccess(
+          updated, frames.GetDataList(), frames.GetSizeList())) {
     LoggerLog::Error(kTag, "Execute Check Restart Error.");
     return CreateFailedReply(kTag);
   }
-  manager.SetConnectedParams(updated.channel, updated.baudrate, updated.address,
-                             updated.param,
-                             SendDeviceSettingCommandResult::kModbus);
-  manager.SetUpdatedParams(updated.channel, updated.baudrate, updated.address,
-                           updated.param,
-                           SendDeviceSettingCommandResult::kModbus);
+  device_.SetConnectedParams(updated);
+  device_.SetUpdatedParams(updated);
   return CreateSuccessReply(kTag);
 }
 

@@ -1,5 +1,5 @@
 // The weather sensor's line settings as the communication service codes them.
-#include "main/port_com_tables.h"
+#include "rs485/port_com_tables.h"
 
 namespace tool {
 namespace {

@@ -3,7 +3,6 @@
 #include <Poco/Format.h>
 
 #include "log/logger_log.h"
-#include "main/tool_manager.h"
 #include "protocol/frame_list.h"
 #include "protocol/hex_util.h"
 #include "protocol/modbus_command.h"
@@ -36,8 +35,9 @@ std::shared_ptr<SendReplyCommand> UpdateSettingRequestCommand::Execute() {
   for (const RequestItem& item : *items) {
     SetTagValue(item.first, item.second);
   }
-  ToolManager& manager = ToolManager::GetInstance();
-  const DeviceConnectionParams connected = manager.GetConnectedParams();
+  DeviceConnectionParams connected = device_.GetConnectedParams();
+  // The sensor always speaks Modbus, whatever check kind was stored.
+  connected.checkKind = SendDeviceSettingCommandResult::kModbus;
   LoggerLog::Debug(kTag, Poco::format("### %d, %d, %d, %d,", connected.channel,
                                       connected.address, connected.baudrate,
                                       connected.param));
@@ -61,17 +61,15 @@ std::shared_ptr<SendReplyCommand> UpdateSettingRequestCommand::Execute() {
   }
   frames.Queue(kTag, *newAddress);
 
-  if (!manager.DeviceSettingConnection(
-          connected.channel, connected.address, connected.baudrate,
-          connected.param, frames.GetDataList(), frames.GetSizeList(),
-          SendDeviceSettingCommandResult::kModbus)) {
+  if (!device_.DeviceSettingConnection(connected, frames.GetDataList(),
+                                       frames.GetSizeList())) {
     LoggerLog::Error(kTag, "ExecuteSendDeviceCommand.");
     return CreateFailedReply(kTag);
   }
-  manager.SetUpdatedParams(
-      connected.channel, StringUtil::StringToInt(baudrate_),
-      StringUtil::StringToInt(address_), StringUtil::StringToInt(param_),
-      SendDeviceSettingCommandResult::kModbus);
+  device_.SetUpdatedParams(
+      {SendDeviceSettingCommandResult::kModbus, connected.channel,
+       StringUtil::StringToInt(baudrate_), StringUtil::StringToInt(address_),
+       StringUtil::StringToInt(param_)});
   return CreateSuccessReply(kTag);
 }
 

@@ -1,9 +1,9 @@
-#ifndef TOOL_MAIN_PORT_COM_TABLES_H_
-#define TOOL_MAIN_PORT_COM_TABLES_H_
+#ifndef TOOL_RS485_PORT_COM_TABLES_H_
+#define TOOL_RS485_PORT_COM_TABLES_H_
 
 #include <cstddef>
 
-#include "main/port_com_params.h"
+#include "rs485/port_com_params.h"
 
 namespace tool {
 
@@ -36,4 +36,4 @@ extern const PortComTables kPortComTables;
 
 }  // namespace tool
 
-#endif  // TOOL_MAIN_PORT_COM_TABLES_H_
+#endif  // TOOL_RS485_PORT_COM_TABLES_H_

@@ -1,5 +1,5 @@
-#ifndef TOOL_MAIN_DEVICE_CONNECTION_PARAMS_H_
-#define TOOL_MAIN_DEVICE_CONNECTION_PARAMS_H_
+#ifndef TOOL_RS485_DEVICE_CONNECTION_PARAMS_H_
+#define TOOL_RS485_DEVICE_CONNECTION_PARAMS_H_
 
 namespace tool {
 
@@ -17,4 +17,4 @@ struct DeviceConnectionParams {
 
 }  // namespace tool
 
-#endif  // TOOL_MAIN_DEVICE_CONNECTION_PARAMS_H_
+#endif  // TOOL_RS485_DEVICE_CONNECTION_PARAMS_H_

@@ -1,5 +1,5 @@
-#ifndef TOOL_MAIN_PORT_COM_PARAMS_H_
-#define TOOL_MAIN_PORT_COM_PARAMS_H_
+#ifndef TOOL_RS485_PORT_COM_PARAMS_H_
+#define TOOL_RS485_PORT_COM_PARAMS_H_
 
 namespace tool {
 
@@ -14,4 +14,4 @@ struct PortComParams {
 
 }  // namespace tool
 
-#endif  // TOOL_MAIN_PORT_COM_PARAMS_H_
+#endif  // TOOL_RS485_PORT_COM_PARAMS_H_
