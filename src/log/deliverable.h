@@ -3,12 +3,11 @@
 
 namespace tool {
 
-// The names that tell the two services apart. The framework is compiled once
-// and refers to `kDeliverable`; each executable links exactly one definition,
-// from its own deliverable library (src/command/weather for Skylet,
-// src/command/km50 for Wattlet).
+// The names that tell the two services apart, part of each service's
+// product profile. The framework is compiled once and is given them by the
+// process entry.
 //
-// Every pointer is a static, zero-terminated text; the object is constant
+// Every pointer is a static, zero-terminated text; an object is constant
 // data, safe to read from any thread at any time.
 struct Deliverable {
   const char* name;          // "Skylet": the process name on stderr
@@ -18,8 +17,6 @@ struct Deliverable {
   const char* applicationId;     // name of the log4cxx logger
   const char* watchdogFilePath;  // refreshed by whoever keeps us running
 };
-
-extern const Deliverable kDeliverable;
 
 // Version of the framework, the same in both deliverables.
 inline constexpr char kFrameworkVersion[] = "20201026";

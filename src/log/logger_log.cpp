@@ -86,12 +86,13 @@ void Emit(const log4cxx::LevelPtr& level, const std::string& tag,
 
 }  // namespace
 
-void LoggerLog::Initialize() {
-  Initialize(LoggerSettingXmlManager::GetInstance(),
+void LoggerLog::Initialize(const Deliverable& deliverable) {
+  Initialize(deliverable, LoggerSettingXmlManager::GetInstance(),
              FileUtil::GetInstance().GetLogDirectory());
 }
 
-void LoggerLog::Initialize(const LoggerSettingXmlManager& settings,
+void LoggerLog::Initialize(const Deliverable& deliverable,
+                           const LoggerSettingXmlManager& settings,
                            const std::string& logDirectory) {
   LogState& state = State();
   state.active.store(false, std::memory_order_release);
@@ -115,11 +116,11 @@ void LoggerLog::Initialize(const LoggerSettingXmlManager& settings,
   file->setEncoding(kEncoding);
   // The file comes first: the backup index derives the names of the rolled
   // files from the file name known at that moment.
-  file->setFile(LogFilePath(logDirectory));
+  file->setFile(LogFilePath(deliverable, logDirectory));
   file->setMaxFileSize(settings.GetLoggerLogMaxFileSize());
   // Keeps every file within the size, buffered or not.
-  file->setTriggeringPolicy(std::make_shared<FileSizeTriggeringPolicy>(
-      file->getMaximumFileSize()));
+  file->setTriggeringPolicy(
+      std::make_shared<FileSizeTriggeringPolicy>(file->getMaximumFileSize()));
   file->setMaxBackupIndex(settings.GetLoggerLogMaxRollIndex());
   file->setThreshold(threshold);
   file->setBufferedIO(settings.IsLogBufferedIO());
@@ -131,7 +132,7 @@ void LoggerLog::Initialize(const LoggerSettingXmlManager& settings,
   // directory, or named in its environment) could silence or redirect us.
   log4cxx::LogManager::getLoggerRepository()->setConfigured(true);
   log4cxx::LoggerPtr logger =
-      log4cxx::LogManager::getLogger(kDeliverable.applicationId);
+      log4cxx::LogManager::getLogger(deliverable.applicationId);
   logger->removeAllAppenders();
   logger->addAppender(console);
   logger->addAppender(file);
@@ -191,8 +192,9 @@ void LoggerLog::Shutdown() {
   log4cxx::LogManager::shutdown();
 }
 
-std::string LoggerLog::LogFilePath(const std::string& logDirectory) {
-  return logDirectory + kToolFolder + kDeliverable.logFileName;
+std::string LoggerLog::LogFilePath(const Deliverable& deliverable,
+                                   const std::string& logDirectory) {
+  return logDirectory + kToolFolder + deliverable.logFileName;
 }
 
 }  // namespace tool

@@ -5,6 +5,7 @@
 
 namespace tool {
 
+struct Deliverable;
 class LoggerSettingXmlManager;
 
 // The one logging facade of the process. Each line goes to the console and to
@@ -23,12 +24,15 @@ class LoggerSettingXmlManager;
 class LoggerLog {
  public:
   // Sets up the appenders from the process's settings and log directory
-  // (LoggerSettingXmlManager::GetInstance, FileUtil::GetInstance).
-  static void Initialize();
+  // (LoggerSettingXmlManager::GetInstance, FileUtil::GetInstance), with the
+  // logger and file names of `deliverable`.
+  static void Initialize(const Deliverable& deliverable);
 
-  // Sets up the appenders from `settings`, writing the file into
-  // `logDirectory` + "/Tool/". Replaces the appenders of an earlier call.
-  static void Initialize(const LoggerSettingXmlManager& settings,
+  // Sets up the appenders from `settings`, writing the file named for
+  // `deliverable` into `logDirectory` + "/Tool/". Replaces the appenders of
+  // an earlier call. The names are copied.
+  static void Initialize(const Deliverable& deliverable,
+                         const LoggerSettingXmlManager& settings,
                          const std::string& logDirectory);
 
   static void Debug(const std::string& tag, const std::string& message);
@@ -45,8 +49,10 @@ class LoggerLog {
   // process before it ends.
   static void Shutdown();
 
-  // The log file that Initialize(settings, logDirectory) writes.
-  static std::string LogFilePath(const std::string& logDirectory);
+  // The log file that Initialize(deliverable, settings, logDirectory)
+  // writes.
+  static std::string LogFilePath(const Deliverable& deliverable,
+                                 const std::string& logDirectory);
 };
 
 }  // namespace tool

@@ -10,14 +10,11 @@
 #include <future>
 #include <utility>
 
-#include "log/deliverable.h"
 #include "log/logger_log.h"
-#include "rs485/port_com_tables.h"
 #include "rs485/rs485_access_request.h"
 #include "rs485/rs485_record_layout.h"
 #include "rs485/rs485_send_command_request.h"
 #include "rs485/send_device_setting_command_result.h"
-#include "server/command_table.h"
 
 namespace tool {
 namespace {
@@ -41,10 +38,10 @@ static_assert(std::atomic<bool>::is_always_lock_free,
 
 }  // namespace
 
-ToolManager& ToolManager::GetInstance() {
-  static ToolManager* const instance = [] {
-    LoggerLog::Initialize();
-    return new ToolManager();
+ToolManager& ToolManager::GetInstance(const ProductProfile& profile) {
+  static ToolManager* const instance = [&profile] {
+    LoggerLog::Initialize(profile.deliverable);
+    return new ToolManager(profile);
   }();
   return *instance;
 }
@@ -53,14 +50,19 @@ void ToolManager::RequestStop() noexcept {
   stopRequested.store(true, std::memory_order_relaxed);
 }
 
-ToolManager::ToolManager(Poco::UInt16 serverPort)
-    : ToolManager(serverPort, LoggerSettingXmlManager::GetInstance()) {}
+ToolManager::ToolManager(const ProductProfile& profile, Poco::UInt16 serverPort)
+    : ToolManager(profile, serverPort, LoggerSettingXmlManager::GetInstance()) {
+}
 
-ToolManager::ToolManager(Poco::UInt16 serverPort,
+ToolManager::ToolManager(const ProductProfile& profile, Poco::UInt16 serverPort,
                          const LoggerSettingXmlManager& settings)
-    : serverPort_(serverPort),
+    : profile_(profile),
+      serverPort_(serverPort),
       settings_(settings),
-      executor_(kCommandTable, *this) {}
+      executor_(profile.commands, *this) {
+  connectedParams_.checkKind = profile.checkKind;
+  updatedParams_.checkKind = profile.checkKind;
+}
 
 bool ToolManager::Run() {
   if (running_.exchange(true)) return true;
@@ -69,8 +71,8 @@ bool ToolManager::Run() {
     std::lock_guard<std::mutex> lock(pauseMutex_);
     stopped_ = false;
   }
-  LoggerLog::Info(kTag,
-                  std::string(kDeliverable.startLogText) + kFrameworkVersion);
+  LoggerLog::Info(
+      kTag, std::string(profile_.deliverable.startLogText) + kFrameworkVersion);
   {
     // A Stop from another thread waits until the start is complete, so that
     // it releases everything that was started.
@@ -132,11 +134,13 @@ void ToolManager::Stop() {
     std::lock_guard<std::mutex> lock(stepsMutex_);
     ReleaseAll();
   }
-  LoggerLog::Info(kTag, kDeliverable.stopLogText);
+  LoggerLog::Info(kTag, profile_.deliverable.stopLogText);
   LoggerLog::Flush();
 }
 
 std::string ToolManager::GetStartError() const { return startError_; }
+
+const ProductProfile& ToolManager::GetProfile() const { return profile_; }
 
 void ToolManager::StartServer() {
   if (loggerServer_) return;
@@ -159,7 +163,7 @@ void ToolManager::StartLifecheck() {
   // same request as a stop signal, and Stop releases the lifecheck on Run's
   // thread.
   auto lifecheck = std::make_unique<Lifecheck>(
-      kDeliverable.watchdogFilePath, Lifecheck::kPeriodMilliseconds,
+      profile_.deliverable.watchdogFilePath, Lifecheck::kPeriodMilliseconds,
       Lifecheck::kAllowedAgeMilliseconds, [] { RequestStop(); });
   lifecheck->Start();
   lifecheck_ = std::move(lifecheck);
@@ -282,7 +286,8 @@ bool ToolManager::RunDeviceSetting(
     if (datalist[i] != nullptr) {
       std::copy(datalist[i], datalist[i] + sent->GetSize(), sent->GetData());
     }
-    if (SendDeviceSettingCommandResult(sent, params.checkKind)
+    if (SendDeviceSettingCommandResult(sent, params.checkKind,
+                                       profile_.modbusCompareLength)
             .CheckReceivedData(reply)) {
       LoggerLog::Debug(kTag, "### send data response OK");
       result = true;
@@ -340,7 +345,7 @@ std::shared_ptr<ByteDataHolder> ToolManager::SendCommand(
 }
 
 PortComParams ToolManager::GetPortComParams(unsigned param) const {
-  const SerialParamTable& table = kPortComTables.serialParams;
+  const SerialParamTable& table = profile_.portComTables.serialParams;
   const PortComParams codes =
       param < table.size ? table.rows[param] : table.other;
   LoggerLog::Debug(
@@ -352,7 +357,7 @@ PortComParams ToolManager::GetPortComParams(unsigned param) const {
 }
 
 int ToolManager::GetPortComBaudrate(unsigned baudrate) const {
-  const BaudrateTable& table = kPortComTables.baudrates;
+  const BaudrateTable& table = profile_.portComTables.baudrates;
   int code = static_cast<int>(baudrate);
   if (table.codes != nullptr) {
     code = baudrate < table.size ? table.codes[baudrate] : table.other;
@@ -364,7 +369,7 @@ int ToolManager::GetPortComBaudrate(unsigned baudrate) const {
 }
 
 int ToolManager::BaudCode(int baudrate) const {
-  if (kPortComTables.baudrates.codes == nullptr) return baudrate;
+  if (profile_.portComTables.baudrates.codes == nullptr) return baudrate;
   return GetPortComBaudrate(static_cast<unsigned>(baudrate));
 }
 

@@ -19,6 +19,7 @@
 #include "rs485/port_com_params.h"
 #include "rs485/rs485_channel_controller.h"
 #include "server/logger_server.h"
+#include "server/product_profile.h"
 #include "server/receive_request_command_executor.h"
 
 namespace tool {
@@ -38,22 +39,27 @@ namespace tool {
 class ToolManager : public DeviceSettingInterface {
  public:
   // The process's manager. The first call sets up logging from the fixed
-  // settings file and directories, then constructs the manager; later calls
-  // return the same object. Safe against simultaneous first calls; never
-  // destroyed.
-  static ToolManager& GetInstance();
+  // settings file and directories, then constructs the manager for
+  // `profile`, which must remain live for the rest of the process; later
+  // calls return the same object, whatever profile they name. Safe against
+  // simultaneous first calls; never destroyed.
+  static ToolManager& GetInstance(const ProductProfile& profile);
 
   // Asks the running (or next) Run loop to call Stop on its own thread.
   // Async-signal-safe: it only sets a lock-free flag.
   static void RequestStop() noexcept;
 
-  // A manager that has started nothing; its command server will listen on
-  // `serverPort` (0 lets the system choose, for tests) and its channel
-  // controllers reach the communication service through `settings`, which
-  // must remain live while the manager exists. Logging must already be set
-  // up; outside tests only GetInstance constructs one.
-  explicit ToolManager(Poco::UInt16 serverPort = LoggerServer::kPort);
-  ToolManager(Poco::UInt16 serverPort, const LoggerSettingXmlManager& settings);
+  // A manager of the service that `profile` describes, which has started
+  // nothing; its command server will listen on `serverPort` (0 lets the
+  // system choose, for tests) and its channel controllers reach the
+  // communication service through `settings` (by default the process's).
+  // `profile` and `settings` must remain live while the manager exists.
+  // Logging must already be set up; outside tests only GetInstance
+  // constructs one.
+  explicit ToolManager(const ProductProfile& profile,
+                       Poco::UInt16 serverPort = LoggerServer::kPort);
+  ToolManager(const ProductProfile& profile, Poco::UInt16 serverPort,
+              const LoggerSettingXmlManager& settings);
   ~ToolManager() override = default;
 
   ToolManager(const ToolManager&) = delete;
@@ -76,6 +82,9 @@ class ToolManager : public DeviceSettingInterface {
 
   // Why the last Run failed to start; empty when it did not fail.
   std::string GetStartError() const;
+
+  // The profile of the service this manager runs.
+  const ProductProfile& GetProfile() const;
 
   // The start and stop steps. Each is guarded by the state of what it
   // starts, so a repeated call does nothing. A start step reports a failure
@@ -144,6 +153,7 @@ class ToolManager : public DeviceSettingInterface {
   // The service's baud-rate code for the device's setting.
   int BaudCode(int baudrate) const;
 
+  const ProductProfile& profile_;
   const Poco::UInt16 serverPort_;
   const LoggerSettingXmlManager& settings_;
   // Gives the server's commands this manager's device-setting operations.

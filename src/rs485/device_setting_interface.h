@@ -42,8 +42,8 @@ class DeviceSettingInterface {
       const std::vector<int>& sizelist);
 
   // The line settings under which the device last answered a connection
-  // check, and those an update last set. Both start all zero, which names
-  // no channel; a getter returns a copy.
+  // check, and those an update last set. Both start with channel 0, which
+  // names no channel; a getter returns a copy.
   virtual void SetConnectedParams(const DeviceConnectionParams& params);
   virtual DeviceConnectionParams GetConnectedParams() const;
   virtual void SetUpdatedParams(const DeviceConnectionParams& params);

@@ -24,15 +24,12 @@ struct BaudrateTable {
   int other;
 };
 
+// A device's line settings as the communication service codes them.
+// Constant data, safe to read from any thread.
 struct PortComTables {
   SerialParamTable serialParams;
   BaudrateTable baudrates;
 };
-
-// The tables of the service's device, defined by each deliverable's library
-// (src/command/weather for Skylet, src/command/km50 for Wattlet). Constant
-// data, safe to read from any thread.
-extern const PortComTables kPortComTables;
 
 }  // namespace tool
 

@@ -31,8 +31,11 @@ void LogReceivedData(const ByteDataHolder& reply) {
 }  // namespace
 
 SendDeviceSettingCommandResult::SendDeviceSettingCommandResult(
-    std::shared_ptr<ByteDataHolder> sentData, int checkKind)
-    : sentData_(std::move(sentData)), checkKind_(checkKind) {}
+    std::shared_ptr<ByteDataHolder> sentData, int checkKind,
+    int modbusCompareLength)
+    : sentData_(std::move(sentData)),
+      checkKind_(checkKind),
+      modbusCompareLength_(modbusCompareLength) {}
 
 bool SendDeviceSettingCommandResult::CheckReceivedData(
     const std::shared_ptr<ByteDataHolder>& reply) const {
@@ -50,7 +53,7 @@ bool SendDeviceSettingCommandResult::CheckReceivedData(
 
 bool SendDeviceSettingCommandResult::CheckReceivedDataForModbus(
     const ByteDataHolder& reply) const {
-  const int k = kModbusCompareLength;
+  const int k = modbusCompareLength_;
   if (reply.GetSize() < kReplyFrameStart + k ||
       sentData_->GetSize() < kSentFrameStart + k) {
     return SizeError();

@@ -7,24 +7,21 @@
 
 namespace tool {
 
-// How many leading frame bytes a Modbus reply must repeat from its request
-// (slave address, function code, then data bytes). Each deliverable defines
-// it for its devices.
-extern const int kModbusCompareLength;
-
 // Judges whether a device's reply answers the command bytes that were sent:
 // a CompoWay/F reply by its end code, a Modbus reply by repeating the first
-// kModbusCompareLength bytes of the request. Logs what it compared. Used for
-// one reply, on one thread.
+// bytes of the request (slave address, function code, then data bytes; how
+// many is the device's Modbus compare length). Logs what it compared. Used
+// for one reply, on one thread.
 class SendDeviceSettingCommandResult {
  public:
   // Values of `checkKind`.
   static constexpr int kCompowayF = 0;
   static constexpr int kModbus = 1;  // any value but kCompowayF
 
-  // `sentData`: the command bytes that were sent (2-byte length, frame).
+  // `sentData`: the command bytes that were sent (2-byte length, frame);
+  // a Modbus reply must repeat `modbusCompareLength` bytes of its frame.
   SendDeviceSettingCommandResult(std::shared_ptr<ByteDataHolder> sentData,
-                                 int checkKind);
+                                 int checkKind, int modbusCompareLength);
   virtual ~SendDeviceSettingCommandResult() = default;
 
   // True when `reply` (2-byte length, one uninterpreted byte, frame; empty
@@ -38,6 +35,7 @@ class SendDeviceSettingCommandResult {
 
   const std::shared_ptr<ByteDataHolder> sentData_;
   const int checkKind_;
+  const int modbusCompareLength_;
 };
 
 }  // namespace tool

@@ -39,10 +39,6 @@ struct CommandTable {
   std::size_t size;
 };
 
-// The service's own command table, defined by each deliverable's library
-// (src/command/weather for Skylet, src/command/km50 for Wattlet).
-extern const CommandTable kCommandTable;
-
 }  // namespace tool
 
 #endif  // TOOL_SERVER_COMMAND_TABLE_H_

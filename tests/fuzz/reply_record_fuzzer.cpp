@@ -1,8 +1,8 @@
 // Fuzz target: one reply record of the communication service through
 // RS485SendCommandRequest::OnResult and, when that delivers reply bytes,
 // through the judgement of SendDeviceSettingCommandResult against the
-// frames the commands send: Modbus requests (with the deliverable's compare
-// length: built once linked like Skylet, once like Wattlet) and CompoWay/F
+// frames the commands send: Modbus requests (with the service's compare
+// length: built once with Skylet's profile, once with Wattlet's) and CompoWay/F
 // frames.
 //
 // The input is the start of the record; the rest stays zero, as the worker
@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include TOOL_FUZZ_PROFILE_HEADER
 #include "fuzz/fuzz_target.h"
 #include "log/logger_setting_xml_manager.h"
 #include "protocol/compoway_command.h"
@@ -78,7 +79,7 @@ bool Expected(const SentFrame& sent, const ByteDataHolder& reply) {
     return reply.GetSize() >= kEndCodeStart + 2 && r[kEndCodeStart] == '0' &&
            r[kEndCodeStart + 1] == '0';
   }
-  const int k = tool::kModbusCompareLength;
+  const int k = TOOL_FUZZ_PROFILE.modbusCompareLength;
   return reply.GetSize() >= kReplyFrameStart + k &&
          std::memcmp(r + kReplyFrameStart,
                      sent.bytes->GetData() + kSentFrameStart, k) == 0;
@@ -140,7 +141,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
             "hex text of the wrong length");
   for (const SentFrame& sent : *sentFrames) {
     const bool judged =
-        SendDeviceSettingCommandResult(sent.bytes, sent.checkKind)
+        SendDeviceSettingCommandResult(sent.bytes, sent.checkKind,
+                                       TOOL_FUZZ_PROFILE.modbusCompareLength)
             .CheckReceivedData(reply);
     FuzzCheck(judged == Expected(sent, *reply),
               "the judgement disagrees with the compared bytes");

@@ -1,7 +1,7 @@
 // Fuzz target: one HTTP request body through
-// ReceiveRequestCommandExecutor::ExecuteRequest, with the deliverable's
-// commands behind it (built once linked like Skylet, once like Wattlet) and
-// no communication service reachable, so that every device command really
+// ReceiveRequestCommandExecutor::ExecuteRequest, with the service's
+// commands behind it (built once with Skylet's profile, once with Wattlet's)
+// and no communication service reachable, so that every device command really
 // opens a device-setting connection and fails to connect.
 //
 // Rules checked for every input: ExecuteRequest returns (never throws), and
@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <string>
 
+#include TOOL_FUZZ_PROFILE_HEADER
 #include "fuzz/fuzz_target.h"
 #include "main/tool_manager.h"
 #include "process/service_sandbox.h"
@@ -107,7 +108,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
         tool::testing::ServiceSandbox::SettingsFilePath());
     settings << kQuietSettings;
   }
-  tool::ToolManager& manager = tool::ToolManager::GetInstance();
+  tool::ToolManager& manager =
+      tool::ToolManager::GetInstance(TOOL_FUZZ_PROFILE);
   manager.CreateChannelControllers();
   return 0;
 }
@@ -116,7 +118,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                       std::size_t size) {
   const std::string body(reinterpret_cast<const char*>(data), size);
   static const tool::ReceiveRequestCommandExecutor executor(
-      tool::kCommandTable, tool::ToolManager::GetInstance());
+      TOOL_FUZZ_PROFILE.commands,
+      tool::ToolManager::GetInstance(TOOL_FUZZ_PROFILE));
   CheckReply(executor.ExecuteRequest(body));
   return 0;
 }

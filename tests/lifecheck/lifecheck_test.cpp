@@ -18,6 +18,7 @@
 
 #include "log/logger_log.h"
 #include "log/logger_setting_xml_manager.h"
+#include "support/test_deliverable.h"
 #include "support/test_files.h"
 
 namespace tool {
@@ -54,7 +55,7 @@ class LifecheckTest : public ::testing::Test {
                        testing::SettingsXml(
                            {{"LogLevel", "0"}, {"EnableLogBufferedIO", "0"}}));
     settings_ = std::make_unique<LoggerSettingXmlManager>(settingsPath);
-    LoggerLog::Initialize(*settings_, root_.path());
+    LoggerLog::Initialize(testing::kTestDeliverable, *settings_, root_.path());
     lifecheck_ = std::make_unique<Lifecheck>(FilePath(), kPeriod, kAllowedAge,
                                              [this] { OnTimeOver(); });
   }
@@ -82,8 +83,8 @@ class LifecheckTest : public ::testing::Test {
   std::vector<std::string> Lines() const {
     std::vector<std::string> lines;
     const std::regex layout(R"(^\[[^\]]*\] \[([A-Z]+)\] (.*)$)");
-    for (const std::string& line :
-         testing::ReadLines(LoggerLog::LogFilePath(root_.path()))) {
+    for (const std::string& line : testing::ReadLines(
+             LoggerLog::LogFilePath(testing::kTestDeliverable, root_.path()))) {
       std::smatch match;
       if (std::regex_match(line, match, layout)) {
         lines.push_back(match[1].str() + " " + match[2].str());

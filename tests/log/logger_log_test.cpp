@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "log/logger_setting_xml_manager.h"
+#include "support/test_deliverable.h"
 #include "support/test_files.h"
 
 namespace tool {
@@ -32,11 +33,12 @@ class LoggerLogTest : public ::testing::Test {
     const std::string settingsPath = root_.path() + "/LoggerSetting.xml";
     testing::WriteFile(settingsPath, testing::SettingsXml(settings));
     settings_ = std::make_unique<LoggerSettingXmlManager>(settingsPath);
-    LoggerLog::Initialize(*settings_, logDirectory_);
+    LoggerLog::Initialize(testing::kTestDeliverable, *settings_, logDirectory_);
   }
 
   std::string LogFile(const std::string& suffix = "") const {
-    return LoggerLog::LogFilePath(logDirectory_) + suffix;
+    return LoggerLog::LogFilePath(testing::kTestDeliverable, logDirectory_) +
+           suffix;
   }
 
   Poco::TemporaryFile root_;

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "command/weather/skylet_profile.h"
 #include "main/tool_manager.h"
 #include "rs485/com_service_test.h"
 #include "rs485/fake_com_service.h"
@@ -49,7 +50,9 @@ Bytes Stranger() {
 
 class DeviceSettingTest : public testing::ComServiceTest {
  protected:
-  DeviceSettingTest() : service_(SocketPath()), manager_(0, Settings()) {
+  DeviceSettingTest()
+      : service_(SocketPath()),
+        manager_(skylet::kSkyletProfile, 0, Settings()) {
     manager_.CreateChannelControllers();
   }
   ~DeviceSettingTest() override { manager_.ReleaseChannelControllers(); }

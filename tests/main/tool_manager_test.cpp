@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "command/weather/skylet_profile.h"
 #include "log/logger_log.h"
 #include "log/logger_setting_xml_manager.h"
 #include "main/run_service.h"
@@ -26,6 +27,7 @@ namespace {
 using ::testing::ElementsAre;
 
 constexpr auto kDeadline = std::chrono::seconds(5);
+const ProductProfile& kProfile = skylet::kSkyletProfile;
 
 // Each test logs into an unbuffered log file of its own.
 class ToolManagerTest : public ::testing::Test {
@@ -36,15 +38,15 @@ class ToolManagerTest : public ::testing::Test {
     testing::WriteFile(settingsPath,
                        testing::SettingsXml({{"EnableLogBufferedIO", "0"}}));
     settings_ = std::make_unique<LoggerSettingXmlManager>(settingsPath);
-    LoggerLog::Initialize(*settings_, root_.path());
+    LoggerLog::Initialize(kProfile.deliverable, *settings_, root_.path());
   }
 
   // "[time UTC] [INFO] ToolManager Stop" -> "INFO ToolManager Stop".
   std::vector<std::string> Lines() const {
     std::vector<std::string> lines;
     const std::regex layout(R"(^\[[^\]]*\] \[([A-Z]+)\] (.*)$)");
-    for (const std::string& line :
-         testing::ReadLines(LoggerLog::LogFilePath(root_.path()))) {
+    for (const std::string& line : testing::ReadLines(
+             LoggerLog::LogFilePath(kProfile.deliverable, root_.path()))) {
       std::smatch match;
       lines.push_back(std::regex_match(line, match, layout)
                           ? match[1].str() + " " + match[2].str()
@@ -78,7 +80,7 @@ class ToolManagerTest : public ::testing::Test {
 };
 
 TEST_F(ToolManagerTest, RequestedStopRunsTheStopSequenceOnRunsThread) {
-  ToolManager manager(0);
+  ToolManager manager(kProfile, 0);
   std::future<bool> run = StartRunning(manager);
   ToolManager::RequestStop();
   ASSERT_EQ(run.wait_for(kDeadline), std::future_status::ready);
@@ -93,7 +95,7 @@ TEST_F(ToolManagerTest, RequestedStopRunsTheStopSequenceOnRunsThread) {
 }
 
 TEST_F(ToolManagerTest, SecondRunWhileRunningStartsNothing) {
-  ToolManager manager(0);
+  ToolManager manager(kProfile, 0);
   std::future<bool> run = StartRunning(manager);
   EXPECT_TRUE(manager.Run());  // returns at once
   manager.Stop();
@@ -109,7 +111,7 @@ TEST_F(ToolManagerTest, SecondRunWhileRunningStartsNothing) {
 }
 
 TEST_F(ToolManagerTest, RepeatedStopReleasesNothing) {
-  ToolManager manager(0);
+  ToolManager manager(kProfile, 0);
   std::future<bool> run = StartRunning(manager);
   manager.Stop();
   ASSERT_EQ(run.wait_for(kDeadline), std::future_status::ready);
@@ -122,7 +124,7 @@ TEST_F(ToolManagerTest, RepeatedStopReleasesNothing) {
 }
 
 TEST_F(ToolManagerTest, ControllersServeChannelsOneToThreeUntilReleased) {
-  ToolManager manager(0);
+  ToolManager manager(kProfile, 0);
   EXPECT_EQ(manager.GetChannelController(1), nullptr);
   manager.CreateChannelControllers();
   const auto first = manager.GetChannelController(1);
@@ -145,7 +147,7 @@ TEST_F(ToolManagerTest, ControllersServeChannelsOneToThreeUntilReleased) {
 class FailingStartManager : public ToolManager {
  public:
   explicit FailingStartManager(bool pocoException)
-      : ToolManager(0), pocoException_(pocoException) {}
+      : ToolManager(kProfile, 0), pocoException_(pocoException) {}
   void StartLifecheck() override {
     if (pocoException_) throw Poco::IOException("watchdog unusable");
     throw std::runtime_error("out of threads");
@@ -184,7 +186,7 @@ TEST_F(ToolManagerTest, ServiceExitStatusTellsAFailedStartFromAStop) {
   EXPECT_EQ(::testing::internal::GetCapturedStderr(),
             "Skylet: start failed: I/O error: watchdog unusable\n");
 
-  ToolManager manager(0);
+  ToolManager manager(kProfile, 0);
   ::testing::internal::CaptureStderr();
   std::future<int> status = std::async(
       std::launch::async, [&manager] { return RunService(manager); });

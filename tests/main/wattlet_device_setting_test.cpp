@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "command/km50/wattlet_profile.h"
 #include "main/tool_manager.h"
 #include "rs485/com_service_test.h"
 #include "rs485/fake_com_service.h"
@@ -22,7 +23,9 @@ using Bytes = std::vector<std::uint8_t>;
 
 class WattletDeviceSettingTest : public testing::ComServiceTest {
  protected:
-  WattletDeviceSettingTest() : service_(SocketPath()), manager_(0, Settings()) {
+  WattletDeviceSettingTest()
+      : service_(SocketPath()),
+        manager_(wattlet::kWattletProfile, 0, Settings()) {
     manager_.CreateChannelControllers();
   }
   ~WattletDeviceSettingTest() override { manager_.ReleaseChannelControllers(); }
@@ -84,7 +87,8 @@ TEST(WattletJudgementTest, ModbusReplyMustRepeatFourRequestBytes) {
   const Bytes request = {0x08, 0x00, 0x11, 0x08, 0x00, 0x00, 0x12, 0x34};
   std::copy(request.begin(), request.end(), sent->GetData());
   const SendDeviceSettingCommandResult result(
-      sent, SendDeviceSettingCommandResult::kModbus);
+      sent, SendDeviceSettingCommandResult::kModbus,
+      wattlet::kWattletProfile.modbusCompareLength);
   auto reply = [](std::uint8_t fourth) {
     auto holder = std::make_shared<ByteDataHolder>(9);
     const Bytes bytes = {0x06, 0x00, 0x00, 0x11, 0x08, 0x00, fourth, 0, 0};

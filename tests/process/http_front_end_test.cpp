@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "command/weather/skylet_profile.h"
 #include "process/http_exchange.h"
 #include "process/resident_memory.h"
 #include "process/service_test.h"
@@ -33,7 +34,8 @@ constexpr char kRequest[] =
 // The reply text that the service's executor gives for `body`.
 std::string ExecutorReply(const std::string& body) {
   DeviceSettingInterface noDevice;
-  return ReceiveRequestCommandExecutor(kCommandTable, noDevice)
+  return ReceiveRequestCommandExecutor(skylet::kSkyletProfile.commands,
+                                       noDevice)
       .ExecuteRequest(body);
 }
 

@@ -25,6 +25,7 @@
 #include <thread>
 #include <vector>
 
+#include "command/weather/skylet_profile.h"
 #include "process/device_command_test.h"
 #include "process/http_exchange.h"
 #include "process/resident_memory.h"
@@ -107,7 +108,8 @@ int OpenSockets(pid_t pid) {
 // bodies that never reach a device command.
 std::string ExecutorReply(const std::string& body) {
   DeviceSettingInterface noDevice;
-  return ReceiveRequestCommandExecutor(kCommandTable, noDevice)
+  return ReceiveRequestCommandExecutor(skylet::kSkyletProfile.commands,
+                                       noDevice)
       .ExecuteRequest(body);
 }
 

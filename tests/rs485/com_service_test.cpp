@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "log/logger_log.h"
+#include "support/test_deliverable.h"
 #include "support/test_files.h"
 
 namespace tool {
@@ -13,7 +14,7 @@ namespace testing {
 ComServiceTest::ComServiceTest() {
   root_.createDirectories();
   settings_ = SettingsWithSocketPath(SocketPath());
-  LoggerLog::Initialize(*settings_, root_.path() + "/Log");
+  LoggerLog::Initialize(kTestDeliverable, *settings_, root_.path() + "/Log");
 }
 
 std::unique_ptr<LoggerSettingXmlManager> ComServiceTest::SettingsWithSocketPath(
@@ -29,8 +30,8 @@ std::unique_ptr<LoggerSettingXmlManager> ComServiceTest::SettingsWithSocketPath(
 
 std::vector<std::string> ComServiceTest::LoggedMessages() const {
   std::vector<std::string> messages;
-  for (const std::string& line :
-       ReadLines(LoggerLog::LogFilePath(root_.path() + "/Log"))) {
+  for (const std::string& line : ReadLines(
+           LoggerLog::LogFilePath(kTestDeliverable, root_.path() + "/Log"))) {
     // "[date time UTC] [LEVEL] message"
     const size_t level = line.find("] [");
     const size_t text = line.find("] ", level + 3);

@@ -164,18 +164,20 @@ using JudgementTest = testing::ComServiceTest;
 
 constexpr int kModbus = SendDeviceSettingCommandResult::kModbus;
 constexpr int kCompowayF = SendDeviceSettingCommandResult::kCompowayF;
+// The weather sensor's replies repeat three request bytes.
+constexpr int kCompareLength = 3;
 
 bool Judge(const Bytes& sent, const Bytes& reply, int kind) {
-  return SendDeviceSettingCommandResult(Holder(sent), kind)
+  return SendDeviceSettingCommandResult(Holder(sent), kind, kCompareLength)
       .CheckReceivedData(Holder(reply));
 }
 
 TEST_F(JudgementTest, MissingOrTooShortDataIsAnError) {
-  EXPECT_FALSE(SendDeviceSettingCommandResult(nullptr, kModbus)
+  EXPECT_FALSE(SendDeviceSettingCommandResult(nullptr, kModbus, kCompareLength)
                    .CheckReceivedData(Holder({3, 0, 0, 1, 0x46, 5})));
-  EXPECT_FALSE(
-      SendDeviceSettingCommandResult(Holder({5, 0, 1, 0x46, 5}), kCompowayF)
-          .CheckReceivedData(nullptr));
+  EXPECT_FALSE(SendDeviceSettingCommandResult(Holder({5, 0, 1, 0x46, 5}),
+                                              kCompowayF, kCompareLength)
+                   .CheckReceivedData(nullptr));
   EXPECT_THAT(LoggedMessages(),
               Contains("SendDeviceSettingCommandResult Received Error [data "
                        "null]"));

@@ -11,6 +11,7 @@
 #include <new>
 #include <string>
 
+#include "command/weather/skylet_profile.h"
 #include "server/command_response_element.h"
 #include "server/xml_node.h"
 
@@ -159,7 +160,8 @@ TEST(ExecutorTest, CommandWithoutReplyStillGetsAFailureReply) {
 
 TEST(ExecutorTest, ServicesOwnTableKnowsNoneOfTheOtherServicesCommands) {
   DeviceSettingInterface noDevice;
-  const ReceiveRequestCommandExecutor executor(kCommandTable, noDevice);
+  const ReceiveRequestCommandExecutor executor(skylet::kSkyletProfile.commands,
+                                               noDevice);
   for (const char* name : {"CheckConnectionForKM50", "UpdateSettingsForKM50"}) {
     ExpectReply(Parse(executor.ExecuteRequest(Request(name))),
                 {"5", "FAILURE", "400", "command not found."});

@@ -11,7 +11,7 @@
 #include "protocol/string_util.h"
 #include "rs485/send_device_setting_command_result.h"
 
-namespace tool {
+namespace tool::wattlet {
 namespace {
 
 constexpr char kTag[] = "CheckConnectionRequestCommand";
@@ -75,4 +75,4 @@ void CheckConnectionRequestCommand::SetTagValue(const std::string& tag,
   SetTagField(this, kTagFields, tag, value, kTag);
 }
 
-}  // namespace tool
+}  // namespace tool::wattlet

@@ -7,7 +7,7 @@
 #include "server/receive_request_command.h"
 #include "server/tag_field.h"
 
-namespace tool {
+namespace tool::wattlet {
 
 // "CheckConnectionForKM50": probes the KM50 at the request's channel, baud
 // code, node number or slave address and serial parameters, in CompoWay/F
@@ -38,6 +38,6 @@ class CheckConnectionRequestCommand : public ReceiveRequestCommand {
   std::string param_;
 };
 
-}  // namespace tool
+}  // namespace tool::wattlet
 
 #endif  // TOOL_COMMAND_KM50_CHECK_CONNECTION_REQUEST_COMMAND_H_

@@ -14,7 +14,7 @@
 #include "protocol/string_util.h"
 #include "rs485/send_device_setting_command_result.h"
 
-namespace tool {
+namespace tool::wattlet {
 namespace {
 
 constexpr char kTag[] = "UpdateSettingRequestCommand";
@@ -152,4 +152,4 @@ void UpdateSettingRequestCommand::SetTagValue(const std::string& tag,
   SetTagField(this, kTagFields, tag, value, kTag);
 }
 
-}  // namespace tool
+}  // namespace tool::wattlet

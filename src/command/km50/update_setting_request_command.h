@@ -7,7 +7,7 @@
 #include "server/receive_request_command.h"
 #include "server/tag_field.h"
 
-namespace tool {
+namespace tool::wattlet {
 
 // "UpdateSettingsForKM50": over a connection at the connected settings and
 // in their protocol, enters the KM50's setting mode, writes the marker 1,
@@ -40,6 +40,6 @@ class UpdateSettingRequestCommand : public ReceiveRequestCommand {
   std::string param_;
 };
 
-}  // namespace tool
+}  // namespace tool::wattlet
 
 #endif  // TOOL_COMMAND_KM50_UPDATE_SETTING_REQUEST_COMMAND_H_

@@ -10,7 +10,7 @@
 #include "protocol/string_util.h"
 #include "rs485/send_device_setting_command_result.h"
 
-namespace tool {
+namespace tool::skylet {
 namespace {
 
 constexpr char kTag[] = "CheckConnectionRequestCommand";
@@ -65,4 +65,4 @@ void CheckConnectionRequestCommand::SetTagValue(const std::string& tag,
   SetTagField(this, kTagFields, tag, value, kTag);
 }
 
-}  // namespace tool
+}  // namespace tool::skylet

@@ -7,7 +7,7 @@
 #include "server/receive_request_command.h"
 #include "server/tag_field.h"
 
-namespace tool {
+namespace tool::skylet {
 
 // "CheckConnectionForWeatherSensor": probes the weather sensor at the
 // request's channel, baud rate, slave address and serial parameters and,
@@ -35,6 +35,6 @@ class CheckConnectionRequestCommand : public ReceiveRequestCommand {
   std::string param_;
 };
 
-}  // namespace tool
+}  // namespace tool::skylet
 
 #endif  // TOOL_COMMAND_WEATHER_CHECK_CONNECTION_REQUEST_COMMAND_H_

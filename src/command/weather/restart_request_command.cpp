@@ -11,7 +11,7 @@
 #include "protocol/request_template.h"
 #include "rs485/send_device_setting_command_result.h"
 
-namespace tool {
+namespace tool::skylet {
 namespace {
 
 constexpr char kTag[] = "RestartRequestCommand";
@@ -75,4 +75,4 @@ std::shared_ptr<SendReplyCommand> RestartRequestCommand::Execute() {
   return CreateSuccessReply(kTag);
 }
 
-}  // namespace tool
+}  // namespace tool::skylet

@@ -5,7 +5,7 @@
 
 #include "server/receive_request_command.h"
 
-namespace tool {
+namespace tool::skylet {
 
 // "RestartForWeatherSensor": has the weather sensor restart its
 // communication at the connected settings, so that the updated ones take
@@ -27,6 +27,6 @@ class RestartRequestCommand : public ReceiveRequestCommand {
   std::shared_ptr<SendReplyCommand> Execute() override;
 };
 
-}  // namespace tool
+}  // namespace tool::skylet
 
 #endif  // TOOL_COMMAND_WEATHER_RESTART_REQUEST_COMMAND_H_

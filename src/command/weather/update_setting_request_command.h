@@ -7,7 +7,7 @@
 #include "server/receive_request_command.h"
 #include "server/tag_field.h"
 
-namespace tool {
+namespace tool::skylet {
 
 // "UpdateSettingsForWeatherSensor": over a connection at the connected
 // settings, writes the request's baud rate and serial parameters, then its
@@ -35,6 +35,6 @@ class UpdateSettingRequestCommand : public ReceiveRequestCommand {
   std::string param_;
 };
 
-}  // namespace tool
+}  // namespace tool::skylet
 
 #endif  // TOOL_COMMAND_WEATHER_UPDATE_SETTING_REQUEST_COMMAND_H_

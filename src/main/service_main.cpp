@@ -1,5 +1,5 @@
-// Process entry of both services. Which service this is (its names, tables
-// and commands) is decided by the deliverable library it is linked with.
+#include "main/service_main.h"
+
 #include <clocale>
 #include <csignal>
 
@@ -30,11 +30,15 @@ void InstallSignalHandlers() {
 
 }  // namespace
 
-int main() {
+namespace tool {
+
+int ServiceMain(const ProductProfile& profile) {
   std::setlocale(LC_CTYPE, "");
   InstallSignalHandlers();
-  const int status = tool::RunService(tool::ToolManager::GetInstance());
+  const int status = RunService(ToolManager::GetInstance(profile));
   // Writes out what is still buffered before the process ends.
-  tool::LoggerLog::Shutdown();
+  LoggerLog::Shutdown();
   return status;
 }
+
+}  // namespace tool
