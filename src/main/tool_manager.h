@@ -4,7 +4,6 @@
 #include <Poco/Types.h>
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -13,9 +12,13 @@
 
 #include "lifecheck/lifecheck.h"
 #include "log/logger_setting_xml_manager.h"
+#include "main/parameter_store.h"
+#include "main/stop_signal.h"
 #include "rs485/byte_data_holder.h"
+#include "rs485/channel_controller_set.h"
 #include "rs485/device_connection_params.h"
 #include "rs485/device_setting_interface.h"
+#include "rs485/device_setting_runner.h"
 #include "rs485/port_com_params.h"
 #include "rs485/rs485_channel_controller.h"
 #include "server/logger_server.h"
@@ -24,11 +27,13 @@
 
 namespace tool {
 
-// The service's spine: creates the RS-485 channel controllers, starts the
-// HTTP command server and the lifecheck watchdog, idles until it is stopped,
-// and releases the controllers, the lifecheck and the server. Between start and
-// stop it carries the commands' frames to their device (the device-setting
-// operations) and keeps the line settings under which the device last answered.
+// The service's composition root: builds the parts of one service from its
+// profile and runs them. It creates the RS-485 channel controllers, starts
+// the HTTP command server and the lifecheck watchdog, idles until it is
+// stopped, and releases the controllers, the lifecheck and the server.
+// Between start and stop it gives the commands their device-setting
+// operations, which it delegates: frames to the device-setting runner, the
+// stored line settings to the parameter store, pauses to the stop signal.
 //
 // One instance serves the process (GetInstance). Run blocks on the thread
 // that calls it; Stop may be called from any thread and more than once, and
@@ -141,45 +146,27 @@ class ToolManager : public DeviceSettingInterface {
   // Releases the controllers, the lifecheck and the server, in that order,
   // and clears the running flag.
   void ReleaseAll();
-  // The device-setting operations' common course; `untilSuccess` selects
-  // whether the first good reply or the first failure ends it.
-  bool RunDeviceSetting(const char* name, bool untilSuccess,
-                        const DeviceConnectionParams& params,
-                        const std::vector<const std::uint8_t*>& datalist,
-                        const std::vector<int>& sizelist);
-  std::shared_ptr<ByteDataHolder> SendCommand(
-      RS485ChannelController& controller, int channel, int address,
-      int baudCode, const std::uint8_t* data, int length);
-  // The service's baud-rate code for the device's setting.
-  int BaudCode(int baudrate) const;
 
   const ProductProfile& profile_;
   const Poco::UInt16 serverPort_;
   const LoggerSettingXmlManager& settings_;
+  ChannelControllerSet controllers_;
+  DeviceSettingRunner runner_;
+  ParameterStore params_;
+  // Ends the commands' pauses when Stop runs.
+  StopSignal stopSignal_;
   // Gives the server's commands this manager's device-setting operations.
+  // The server and the lifecheck come after the parts their threads use,
+  // so that they are destroyed first.
   const ReceiveRequestCommandExecutor executor_;
   std::unique_ptr<LoggerServer> loggerServer_;
-  // Watches the deliverable's watchdog file; null while not started.
+  // Watches the service's watchdog file; null while not started.
   std::unique_ptr<Lifecheck> lifecheck_;
-  using ControllerList = std::vector<std::shared_ptr<RS485ChannelController>>;
-  // Request threads look controllers up while Stop may release the list.
-  mutable std::mutex controllersMutex_;
-  std::unique_ptr<ControllerList> controllers_;
 
   // Keeps the start sequence and the releases of Stop apart.
   std::mutex stepsMutex_;
   std::atomic<bool> running_{false};
   std::string startError_;
-
-  // Commands on different requests store and read these at once.
-  mutable std::mutex paramsMutex_;
-  DeviceConnectionParams connectedParams_;
-  DeviceConnectionParams updatedParams_;
-
-  // Wakes pauses when Stop runs.
-  std::mutex pauseMutex_;
-  std::condition_variable pauseWake_;
-  bool stopped_ = false;
 };
 
 }  // namespace tool
