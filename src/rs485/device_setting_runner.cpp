@@ -159,7 +159,7 @@ std::shared_ptr<ByteDataHolder> DeviceSettingRunner::SendCommand(
   record::StoreUint32(record + record::kChannelNoOffset, channel);
   record[record::kBaudCodeOffset] = static_cast<std::uint8_t>(baudCode);
 
-  RS485SendCommandRequest request(address, settings_);
+  RS485SendCommandRequest request(settings_);
   std::future<std::shared_ptr<ByteDataHolder>> reply = request.GetFuture();
   RS485AccessRequest* accessRequest = request.CreateAccessRequest();
   accessRequest->SetAccessData(access->GetBuffer(), access->GetSize(), access);

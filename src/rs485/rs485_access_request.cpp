@@ -72,9 +72,6 @@ bool CutShort(const std::uint8_t* reply, int received) {
 
 }  // namespace
 
-RS485AccessRequest::RS485AccessRequest(RS485AccessRequestCallback* callback)
-    : RS485AccessRequest(callback, LoggerSettingXmlManager::GetInstance()) {}
-
 RS485AccessRequest::RS485AccessRequest(RS485AccessRequestCallback* callback,
                                        const LoggerSettingXmlManager& settings)
     : callback_(callback), settings_(settings) {}

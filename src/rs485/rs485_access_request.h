@@ -34,7 +34,6 @@ class RS485AccessRequest : public Request {
 
   // `callback` and `settings` must remain live until the request is
   // destroyed.
-  explicit RS485AccessRequest(RS485AccessRequestCallback* callback);
   RS485AccessRequest(RS485AccessRequestCallback* callback,
                      const LoggerSettingXmlManager& settings);
 

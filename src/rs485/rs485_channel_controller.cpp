@@ -20,10 +20,6 @@ constexpr long kPortSettingQueueWait = 5000;
 
 }  // namespace
 
-RS485ChannelController::RS485ChannelController(int channelNo)
-    : RS485ChannelController(channelNo,
-                             LoggerSettingXmlManager::GetInstance()) {}
-
 RS485ChannelController::RS485ChannelController(
     int channelNo, const LoggerSettingXmlManager& settings)
     : settings_(settings),

@@ -37,7 +37,6 @@ class RS485ChannelController : public ChannelWorkerInterface,
 
   // A controller for `channelNo`; nothing runs yet. `settings` (the socket
   // path) must remain live while the controller exists.
-  explicit RS485ChannelController(int channelNo);
   RS485ChannelController(int channelNo,
                          const LoggerSettingXmlManager& settings);
   // Closes an open connection, then destroys the channel: a running

@@ -16,13 +16,9 @@ constexpr int kReplyHeaderBytes =
 
 }  // namespace
 
-RS485SendCommandRequest::RS485SendCommandRequest(int address)
-    : RS485SendCommandRequest(address, LoggerSettingXmlManager::GetInstance()) {
-}
-
 RS485SendCommandRequest::RS485SendCommandRequest(
-    int address, const LoggerSettingXmlManager& settings)
-    : address_(address), settings_(settings) {}
+    const LoggerSettingXmlManager& settings)
+    : settings_(settings) {}
 
 std::future<std::shared_ptr<ByteDataHolder>>
 RS485SendCommandRequest::GetFuture() {

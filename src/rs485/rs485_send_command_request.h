@@ -28,8 +28,7 @@ class RS485SendCommandRequest : public RS485AccessRequestCallback {
  public:
   // `settings` (the socket path) must remain live while the access request
   // exists.
-  explicit RS485SendCommandRequest(int address);
-  RS485SendCommandRequest(int address, const LoggerSettingXmlManager& settings);
+  explicit RS485SendCommandRequest(const LoggerSettingXmlManager& settings);
   ~RS485SendCommandRequest() override = default;
 
   RS485SendCommandRequest(const RS485SendCommandRequest&) = delete;
@@ -45,12 +44,9 @@ class RS485SendCommandRequest : public RS485AccessRequestCallback {
   void OnResult(int code, const std::uint8_t* reply) override;
   void OnDropped() override;
 
-  int GetAddress() const { return address_; }
-
  private:
   void Complete(std::shared_ptr<ByteDataHolder> reply);
 
-  const int address_;
   const LoggerSettingXmlManager& settings_;
   std::promise<std::shared_ptr<ByteDataHolder>> promise_;
   std::atomic<bool> completed_{false};

@@ -9,17 +9,6 @@ SimpleElement::SimpleElement(std::string tagName, std::string text)
 
 std::string SimpleElement::GetTagName() const { return tagName_; }
 
-void SimpleElement::SetAttributes(Poco::XML::Element* element) const {
-  for (const auto& [name, value] : attributes_) {
-    element->setAttribute(name, value);
-  }
-}
-
 std::string SimpleElement::GetText() const { return text_; }
-
-void SimpleElement::SetAttribute(const std::string& name,
-                                 const std::string& value) {
-  attributes_[name] = value;
-}
 
 }  // namespace tool

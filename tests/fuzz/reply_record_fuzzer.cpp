@@ -129,7 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
 
   std::shared_ptr<ByteDataHolder> reply;
   {
-    tool::RS485SendCommandRequest request(1, *settings);
+    tool::RS485SendCommandRequest request(*settings);
     std::future<std::shared_ptr<ByteDataHolder>> future = request.GetFuture();
     request.OnResult(tool::RS485AccessRequest::kOk, input.data());
     reply = future.get();

@@ -95,7 +95,7 @@ TEST_F(ChannelTest, RequestsFromTwoThreadsRunOneAtATimeInPushOrder) {
 
 TEST_F(ChannelTest, DestroyedChannelDropsQueuedRequestsAndReleasesWaiters) {
   testing::RecordingCallback callback;
-  RS485SendCommandRequest command(1, Settings());
+  RS485SendCommandRequest command(Settings());
   auto reply = command.GetFuture();
   {
     Channel channel(1);  // never started: everything stays queued

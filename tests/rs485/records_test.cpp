@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "log/logger_setting_xml_manager.h"
 #include "rs485/byte_data_holder.h"
 #include "rs485/com_service_test.h"
 #include "rs485/device_com_process_access_data.h"
@@ -122,6 +123,13 @@ TEST_F(SendDataTest, CommandBytesMustFitTheRecord) {
             RecordBytes(DeviceComProcessAccessData(0, 1), 0, 4285));
 }
 
+// No settings file: the socket path, which nothing here reads, is the
+// default.
+const LoggerSettingXmlManager& NoSettings() {
+  static const LoggerSettingXmlManager settings("");
+  return settings;
+}
+
 // The reply holder a command exchange delivers for a reply record.
 std::shared_ptr<ByteDataHolder> ReplyFor(int code, int status, int length,
                                          const Bytes& frame = {}) {
@@ -130,7 +138,7 @@ std::shared_ptr<ByteDataHolder> ReplyFor(int code, int status, int length,
   record::StoreUint16(reply.data() + 68, static_cast<std::uint16_t>(length));
   reply[70] = 0x77;
   std::copy(frame.begin(), frame.end(), reply.begin() + 71);
-  RS485SendCommandRequest request(1);
+  RS485SendCommandRequest request(NoSettings());
   auto future = request.GetFuture();
   request.OnResult(code, code == 0 ? reply.data() : nullptr);
   request.OnResult(code, reply.data());  // a second outcome changes nothing
@@ -154,7 +162,7 @@ TEST(SendCommandRequestTest, FailuresAndImpossibleLengthsGiveNoReply) {
   EXPECT_EQ(ReplyFor(0, 0, -1), nullptr);
   EXPECT_EQ(ReplyFor(0, 0, 13669), nullptr);
 
-  RS485SendCommandRequest dropped(1);
+  RS485SendCommandRequest dropped(NoSettings());
   auto future = dropped.GetFuture();
   dropped.OnDropped();
   EXPECT_EQ(future.get(), nullptr);

@@ -72,7 +72,7 @@ TEST_F(ChannelControllerTest,
   const auto data = controller.GetAccessData();
   const Bytes command = {5, 0, 0x01, 0x46, 0x05, 0xD2, 0x63};
   ASSERT_TRUE(data->SetSendData(1, command.data(), command.size()));
-  RS485SendCommandRequest request(1, Settings());
+  RS485SendCommandRequest request(Settings());
   auto reply = request.GetFuture();
   RS485AccessRequest* access = request.CreateAccessRequest();
   access->SetAccessData(data->GetBuffer(), data->GetSize());
