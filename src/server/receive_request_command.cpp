@@ -21,18 +21,41 @@ std::shared_ptr<SendReplyCommand> ReceiveRequestCommand::Execute() {
   return nullptr;
 }
 
-std::optional<std::vector<ReceiveRequestCommand::RequestItem>>
-ReceiveRequestCommand::GetRequestItems(const char* tag) const {
+void ReceiveRequestCommand::SetTagValue(const std::string&,
+                                        const std::string&) {}
+
+bool ReceiveRequestCommand::ReadRequestItems(const char* tag) {
   if (requestData_ == nullptr) {
     LoggerLog::Error(tag, "Execute requestData not found.");
-    return std::nullopt;
+    return false;
   }
-  std::vector<RequestItem> items;
   const XmlNode tree(nullptr, requestData_);
   for (const auto& child : tree.children_) {
-    items.emplace_back(child->GetAttribute("x"), child->text_);
+    SetTagValue(child->GetAttribute("x"), child->text_);
   }
-  return items;
+  return true;
+}
+
+bool ReceiveRequestCommand::QueueFrame(
+    FrameList& frames, const std::shared_ptr<ByteDataHolder>& commandBytes,
+    const char* tag, const char* error) {
+  if (!commandBytes) {
+    LoggerLog::Error(tag, error);
+    return false;
+  }
+  frames.Queue(tag, *commandBytes);
+  return true;
+}
+
+bool ReceiveRequestCommand::SendFrames(const DeviceConnectionParams& params,
+                                       const FrameList& frames,
+                                       const char* tag) {
+  if (!device_.DeviceSettingConnection(params, frames.GetDataList(),
+                                       frames.GetSizeList())) {
+    LoggerLog::Error(tag, "ExecuteSendDeviceCommand.");
+    return false;
+  }
+  return true;
 }
 
 std::shared_ptr<SendReplyCommand> ReceiveRequestCommand::CreateSuccessReply(

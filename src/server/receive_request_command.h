@@ -4,11 +4,11 @@
 #include <Poco/DOM/Node.h>
 
 #include <memory>
-#include <optional>
 #include <string>
-#include <utility>
-#include <vector>
 
+#include "protocol/frame_list.h"
+#include "rs485/byte_data_holder.h"
+#include "rs485/device_connection_params.h"
 #include "rs485/device_setting_interface.h"
 #include "server/send_reply_command.h"
 
@@ -36,16 +36,34 @@ class ReceiveRequestCommand {
   // returns an empty pointer.
   virtual std::shared_ptr<SendReplyCommand> Execute();
 
- protected:
-  // One child element of requestData: its "x" attribute ("" when it has
-  // none) and its text.
-  using RequestItem = std::pair<std::string, std::string>;
+  // Keeps the value of one request item, selected by its tag (the "x"
+  // attribute). The base keeps nothing.
+  virtual void SetTagValue(const std::string& tag, const std::string& value);
 
-  // The request's items in document order. Empty, with the Error line
-  // "Execute requestData not found." under the command's log `tag`, when
-  // the request has no requestData: the command then fails unsent.
-  std::optional<std::vector<RequestItem>> GetRequestItems(
-      const char* tag) const;
+ protected:
+  // The shapes every device command shares. Each logs under the command's
+  // log `tag`; a false result means the command fails with
+  // CreateFailedReply.
+
+  // Hands each child element of requestData, in document order, to
+  // SetTagValue: its "x" attribute ("" when it has none) and its text.
+  // False, with the Error line "Execute requestData not found.", when the
+  // request has no requestData: the command then fails unsent.
+  bool ReadRequestItems(const char* tag);
+
+  // Adds `commandBytes`, the frame a protocol's CreateCommand built, to
+  // `frames`, logging it at Debug. False, with the Error line `error`, when
+  // the frame could not be built (empty).
+  static bool QueueFrame(FrameList& frames,
+                         const std::shared_ptr<ByteDataHolder>& commandBytes,
+                         const char* tag,
+                         const char* error = "Execute Send Data Create Error.");
+
+  // Sends `frames` over one device-setting connection at `params`
+  // (DeviceSettingConnection). False, with the Error line
+  // "ExecuteSendDeviceCommand.", when one was not answered well.
+  bool SendFrames(const DeviceConnectionParams& params, const FrameList& frames,
+                  const char* tag);
 
   // A reply that carries only the status, SUCCESS or FAILURE, with a Debug
   // line under the command's log `tag`.

@@ -32,11 +32,7 @@ const TagField<CheckConnectionRequestCommand>
 };
 
 std::shared_ptr<SendReplyCommand> CheckConnectionRequestCommand::Execute() {
-  const auto items = GetRequestItems(kTag);
-  if (!items) return CreateFailedReply(kTag);
-  for (const RequestItem& item : *items) {
-    SetTagValue(item.first, item.second);
-  }
+  if (!ReadRequestItems(kTag)) return CreateFailedReply(kTag);
   const int channel = StringUtil::StringToInt(ch_);
   const int address = StringUtil::StringToInt(address_);
   const int baudrate = StringUtil::StringToInt(baudrate_);
@@ -50,20 +46,12 @@ std::shared_ptr<SendReplyCommand> CheckConnectionRequestCommand::Execute() {
                 kModbusTemplate, {HexUtil::IntToHexText(address)}))
           : CompowayCommand::CreateCommand(
                 RequestTemplate::Fill(kCompowayTemplate, {address_}));
-  if (!probe) {
-    LoggerLog::Error(kTag, "Execute Send Data Create Error.");
-    return CreateFailedReply(kTag);
-  }
   FrameList frames;
-  frames.Queue(kTag, *probe);
+  if (!QueueFrame(frames, probe, kTag)) return CreateFailedReply(kTag);
 
   const DeviceConnectionParams params = {checkKind, channel, baudrate, address,
                                          param};
-  if (!device_.DeviceSettingConnection(params, frames.GetDataList(),
-                                       frames.GetSizeList())) {
-    LoggerLog::Error(kTag, "ExecuteSendDeviceCommand.");
-    return CreateFailedReply(kTag);
-  }
+  if (!SendFrames(params, frames, kTag)) return CreateFailedReply(kTag);
   device_.SetConnectedParams(params);
   LoggerLog::Debug(kTag, Poco::format("### %d, %d, %d, %d,", channel, address,
                                       baudrate, param));

@@ -25,7 +25,7 @@ class CheckConnectionRequestCommand : public ReceiveRequestCommand {
 
   // Keeps the item of tag "1" (channel), "2" (protocol), "3" (baud code),
   // "4" (address) or "5" (serial parameters); other tags are ignored.
-  void SetTagValue(const std::string& tag, const std::string& value);
+  void SetTagValue(const std::string& tag, const std::string& value) override;
 
  private:
   // Which member each tag fills.

@@ -94,11 +94,7 @@ std::string UpdateSettingRequestCommand::GetSettingValueText(
 
 std::shared_ptr<SendReplyCommand> UpdateSettingRequestCommand::Execute() {
   // Without items the writes would put zeros into the KM50.
-  const auto items = GetRequestItems(kTag);
-  if (!items) return CreateFailedReply(kTag);
-  for (const RequestItem& item : *items) {
-    SetTagValue(item.first, item.second);
-  }
+  if (!ReadRequestItems(kTag)) return CreateFailedReply(kTag);
   const DeviceConnectionParams connected = device_.GetConnectedParams();
   LoggerLog::Debug(kTag, Poco::format("### %d, %d, %d, %d,", connected.channel,
                                       connected.address, connected.baudrate,
@@ -128,18 +124,10 @@ std::shared_ptr<SendReplyCommand> UpdateSettingRequestCommand::Execute() {
   for (const std::string& text : texts) {
     const auto command = modbus ? ModbusCommand::CreateCommand(text)
                                 : CompowayCommand::CreateCommand(text);
-    if (!command) {
-      LoggerLog::Error(kTag, "Execute Send Data Create Error.");
-      return CreateFailedReply(kTag);
-    }
-    frames.Queue(kTag, *command);
+    if (!QueueFrame(frames, command, kTag)) return CreateFailedReply(kTag);
   }
 
-  if (!device_.DeviceSettingConnection(connected, frames.GetDataList(),
-                                       frames.GetSizeList())) {
-    LoggerLog::Error(kTag, "ExecuteSendDeviceCommand.");
-    return CreateFailedReply(kTag);
-  }
+  if (!SendFrames(connected, frames, kTag)) return CreateFailedReply(kTag);
   device_.SetConnectedParams({connected.checkKind, connected.channel,
                               StringUtil::StringToInt(baudrate_),
                               StringUtil::StringToInt(address_),

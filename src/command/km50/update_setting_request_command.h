@@ -24,7 +24,7 @@ class UpdateSettingRequestCommand : public ReceiveRequestCommand {
 
   // Keeps the item of tag "1" (baud code), "2" (address) or "3" (serial
   // parameters); other tags are ignored.
-  void SetTagValue(const std::string& tag, const std::string& value);
+  void SetTagValue(const std::string& tag, const std::string& value) override;
 
   // The value text that the setting at `settingAddress` (a CompoWay/F
   // variable or Modbus register address of the KM50) is written with; ""

@@ -19,11 +19,7 @@ constexpr char kProbeTemplate[] = "%02s4605";
 }  // namespace
 
 std::shared_ptr<SendReplyCommand> CheckConnectionRequestCommand::Execute() {
-  const auto items = GetRequestItems(kTag);
-  if (!items) return CreateFailedReply(kTag);
-  for (const RequestItem& item : *items) {
-    SetTagValue(item.first, item.second);
-  }
+  if (!ReadRequestItems(kTag)) return CreateFailedReply(kTag);
   const int channel = StringUtil::StringToInt(ch_);
   const int address = StringUtil::StringToInt(address_);
   const int baudrate = StringUtil::StringToInt(baudrate_);
@@ -31,21 +27,13 @@ std::shared_ptr<SendReplyCommand> CheckConnectionRequestCommand::Execute() {
 
   const auto probe = ModbusCommand::CreateCommand(
       RequestTemplate::Fill(kProbeTemplate, {HexUtil::IntToHexText(address)}));
-  if (!probe) {
-    LoggerLog::Error(kTag, "Execute Send Data Create Error.");
-    return CreateFailedReply(kTag);
-  }
   FrameList frames;
-  frames.Queue(kTag, *probe);
+  if (!QueueFrame(frames, probe, kTag)) return CreateFailedReply(kTag);
 
   const DeviceConnectionParams params = {
       SendDeviceSettingCommandResult::kModbus, channel, baudrate, address,
       param};
-  if (!device_.DeviceSettingConnection(params, frames.GetDataList(),
-                                       frames.GetSizeList())) {
-    LoggerLog::Error(kTag, "ExecuteSendDeviceCommand.");
-    return CreateFailedReply(kTag);
-  }
+  if (!SendFrames(params, frames, kTag)) return CreateFailedReply(kTag);
   device_.SetConnectedParams(params);
   LoggerLog::Debug(kTag, Poco::format("### %d, %d, %d, %d,", channel, address,
                                       baudrate, param));

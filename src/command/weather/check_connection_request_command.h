@@ -23,7 +23,7 @@ class CheckConnectionRequestCommand : public ReceiveRequestCommand {
 
   // Keeps the item of tag "1" (channel), "2" (baud rate), "3" (address) or
   // "4" (serial parameters); other tags are ignored.
-  void SetTagValue(const std::string& tag, const std::string& value);
+  void SetTagValue(const std::string& tag, const std::string& value) override;
 
  private:
   // Which member each tag fills.

@@ -31,17 +31,11 @@ std::shared_ptr<SendReplyCommand> RestartRequestCommand::Execute() {
   const DeviceConnectionParams connected = device_.GetConnectedParams();
   const auto restart = ModbusCommand::CreateCommand(RequestTemplate::Fill(
       kRestartTemplate, {HexUtil::IntToHexText(connected.address)}));
-  if (!restart) {
-    LoggerLog::Error(kTag, "Execute Create Data Create Error.");
-    return CreateFailedReply(kTag);
-  }
   {
     FrameList frames;
-    frames.Queue(kTag, *restart);
-    if (!device_.DeviceSettingConnection(ModbusParams(connected),
-                                         frames.GetDataList(),
-                                         frames.GetSizeList())) {
-      LoggerLog::Error(kTag, "ExecuteSendDeviceCommand.");
+    if (!QueueFrame(frames, restart, kTag,
+                    "Execute Create Data Create Error.") ||
+        !SendFrames(ModbusParams(connected), frames, kTag)) {
       return CreateFailedReply(kTag);
     }
   }
@@ -58,12 +52,8 @@ std::shared_ptr<SendReplyCommand> RestartRequestCommand::Execute() {
       ModbusParams(device_.GetUpdatedParams());
   const auto probe = ModbusCommand::CreateCommand(RequestTemplate::Fill(
       kProbeTemplate, {HexUtil::IntToHexText(updated.address)}));
-  if (!probe) {
-    LoggerLog::Error(kTag, "Execute Send Data Create Error.");
-    return CreateFailedReply(kTag);
-  }
   FrameList frames;
-  frames.Queue(kTag, *probe);
+  if (!QueueFrame(frames, probe, kTag)) return CreateFailedReply(kTag);
   for (int i = 1; i < kProbeCount; ++i) frames.Add(*probe);
   if (!device_.DeviceSettingConnectionUntilSuccess(
           updated, frames.GetDataList(), frames.GetSizeList())) {

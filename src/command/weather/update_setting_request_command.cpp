@@ -30,11 +30,7 @@ const TagField<UpdateSettingRequestCommand>
 
 std::shared_ptr<SendReplyCommand> UpdateSettingRequestCommand::Execute() {
   // Without items the writes would put zeros into the sensor.
-  const auto items = GetRequestItems(kTag);
-  if (!items) return CreateFailedReply(kTag);
-  for (const RequestItem& item : *items) {
-    SetTagValue(item.first, item.second);
-  }
+  if (!ReadRequestItems(kTag)) return CreateFailedReply(kTag);
   DeviceConnectionParams connected = device_.GetConnectedParams();
   // The sensor always speaks Modbus, whatever check kind was stored.
   connected.checkKind = SendDeviceSettingCommandResult::kModbus;
@@ -46,26 +42,14 @@ std::shared_ptr<SendReplyCommand> UpdateSettingRequestCommand::Execute() {
   FrameList frames;
   const auto lineSettings = ModbusCommand::CreateCommand(RequestTemplate::Fill(
       kLineTemplate, {connectedAddress, baudrate_, param_}));
-  if (!lineSettings) {
-    LoggerLog::Error(kTag, "Execute Send Data Create Error.");
-    return CreateFailedReply(kTag);
-  }
-  frames.Queue(kTag, *lineSettings);
+  if (!QueueFrame(frames, lineSettings, kTag)) return CreateFailedReply(kTag);
   const auto newAddress = ModbusCommand::CreateCommand(RequestTemplate::Fill(
       kAddressTemplate,
       {connectedAddress,
        HexUtil::IntToHexText(StringUtil::StringToInt(address_))}));
-  if (!newAddress) {
-    LoggerLog::Error(kTag, "Execute Send Data Create Error.");
-    return CreateFailedReply(kTag);
-  }
-  frames.Queue(kTag, *newAddress);
+  if (!QueueFrame(frames, newAddress, kTag)) return CreateFailedReply(kTag);
 
-  if (!device_.DeviceSettingConnection(connected, frames.GetDataList(),
-                                       frames.GetSizeList())) {
-    LoggerLog::Error(kTag, "ExecuteSendDeviceCommand.");
-    return CreateFailedReply(kTag);
-  }
+  if (!SendFrames(connected, frames, kTag)) return CreateFailedReply(kTag);
   device_.SetUpdatedParams(
       {SendDeviceSettingCommandResult::kModbus, connected.channel,
        StringUtil::StringToInt(baudrate_), StringUtil::StringToInt(address_),

@@ -24,7 +24,7 @@ class UpdateSettingRequestCommand : public ReceiveRequestCommand {
 
   // Keeps the item of tag "1" (baud rate), "2" (address) or "3" (serial
   // parameters); other tags are ignored.
-  void SetTagValue(const std::string& tag, const std::string& value);
+  void SetTagValue(const std::string& tag, const std::string& value) override;
 
  private:
   // Which member each tag fills.
