@@ -12,12 +12,12 @@ case "$arch" in
   armhf) shift ;;
   *) echo "usage: $0 armhf [ctest arguments]" >&2; exit 2 ;;
 esac
-root=/opt/lumhaven-armhf-root
-build=build-armhf
 
 bash scripts/armhf-root.sh
 
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOOL_WERROR=ON \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/armhf-toolchain.cmake -DTOOL_ARMHF_ROOT="$root"
-cmake --build "$build" -j"$(nproc)"
-ctest --test-dir "$build" --output-on-failure -j"$(nproc)" "$@"
+# The preset "armhf" (CMakePresets.json) builds in build-armhf with the
+# toolchain file and the root /opt/lumhaven-armhf-root; its test preset
+# shows the output of a failing test.
+cmake --preset "$arch"
+cmake --build --preset "$arch" -j"$(nproc)"
+ctest --preset "$arch" -j"$(nproc)" "$@"

@@ -21,9 +21,9 @@ fi
 half=$((seconds / 2))
 
 bash scripts/install-deps.sh clang-14 libfuzzer-14-dev libclang-rt-14-dev
+# The preset "fuzz" (CMakePresets.json) builds with clang++-14 in build-fuzz.
 build=build-fuzz
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOOL_WERROR=ON \
-  -DCMAKE_CXX_COMPILER=clang++-14 -DTOOL_FUZZ=ON
+cmake --preset fuzz
 
 # program corpus seconds
 runs=(
@@ -35,7 +35,7 @@ runs=(
 )
 programs=()
 for run in "${runs[@]}"; do programs+=("${run%% *}"); done
-cmake --build "$build" -j"$(nproc)" --target "${programs[@]}"
+cmake --build --preset fuzz -j"$(nproc)" --target "${programs[@]}"
 
 # Not under /tmp: the request-body programs mount a fresh one.
 scratch=$PWD/$build/fuzz-corpus

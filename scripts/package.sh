@@ -83,18 +83,14 @@ $(dpkg-deb -c "$deb")"
 }
 
 for arch in "${arches[@]}"; do
+  # The preset package-ARCH (CMakePresets.json) builds in build-package-ARCH:
+  # for armhf the cross build without tests; for amd64 also the start test,
+  # run against the packages unpacked into build-package-amd64/installed
+  # below.
+  preset=package-$arch
   build=build-package-$arch
-  configure=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOOL_WERROR=ON
-             -DCMAKE_INSTALL_PREFIX=/usr)
-  targets=(Skylet Wattlet skylet_documents wattlet_documents)
   if [ "$arch" = armhf ]; then
     bash scripts/armhf-root.sh
-    configure+=(-DCMAKE_TOOLCHAIN_FILE=cmake/armhf-toolchain.cmake
-                -DTOOL_BUILD_TESTS=OFF)
-  else
-    # The start test, run against the unpacked packages below.
-    configure+=(-DTOOL_PACKAGE_ROOT="$PWD/$build/installed")
-    targets+=(package_test rs485_stand_in)
   fi
   # Debian's hardening flags for the architecture; CMake takes them from
   # the environment when it first configures the build.
@@ -103,8 +99,8 @@ for arch in "${arches[@]}"; do
       dpkg-buildflags --get "$1"
   }
   CXXFLAGS="$(flags CPPFLAGS) $(flags CXXFLAGS)" LDFLAGS="$(flags LDFLAGS)" \
-    cmake -S . -B "$build" "${configure[@]}"
-  cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
+    cmake --preset "$preset"
+  cmake --build --preset "$preset" -j"$(nproc)"
   rm -f "$build"/*.deb
   (cd "$build" && cpack -G DEB)
 
@@ -134,7 +130,9 @@ for arch in "${arches[@]}"; do
     fail "systemd-analyze verify: $messages"
   [ -z "$messages" ] || fail "systemd-analyze verify: $messages"
   if [ "$arch" = "$native" ]; then
-    ctest --test-dir "$build" --output-on-failure -L package
+    # The test preset runs the tests labelled package and shows the output
+    # of a failing one.
+    ctest --preset "$preset"
   fi
   echo "Packages for $arch:"
   ls -l "$build"/*.deb

@@ -19,8 +19,9 @@ case "$protocol" in
 esac
 
 bash scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOOL_BUILD_TESTS=OFF >/dev/null
-cmake --build build -j"$(nproc)" --target "$service" rs485_stand_in
+# The preset "default" (CMakePresets.json) builds in build, without tests.
+cmake --preset default >/dev/null
+cmake --build --preset default -j"$(nproc)" --target "$service" rs485_stand_in
 
 # Skylet finds a weather sensor on channel 1 (slave address 1, baud-rate
 # setting 2, serial-parameter setting 0), Wattlet a KM50 on channel 2

@@ -5,6 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
-cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOOL_WERROR=ON
-cmake --build build-test -j"$(nproc)"
-ctest --test-dir build-test --output-on-failure -j"$(nproc)" "$@"
+# The preset "test" (CMakePresets.json) builds in build-test; its test preset
+# shows the output of a failing test.
+cmake --preset test
+cmake --build --preset test -j"$(nproc)"
+ctest --preset test -j"$(nproc)" "$@"
