@@ -32,8 +32,8 @@ constexpr UpdateTemplates kModbusTemplates = {
     "%02s0600000700", "%02s10%04s000204%08s", "%02s0600000400"};
 
 // The KM50's settings by CompoWay/F variable and by Modbus register: entry
-// k of one table names the same setting as entry k of the other. Entries 4
-// and 6 (stop bits and data length) are never written.
+// k of one table names the same setting as entry k of the other. Entries 3
+// and 5 (stop bits and data length) are never written.
 constexpr const char* kKm50VariableAddresses[] = {"001C", "0012", "0013",
                                                   "0014", "0016", "0015"};
 constexpr const char* kKm50RegisterAddresses[] = {"F012", "F009", "F00A",

@@ -19,7 +19,8 @@ class UpdateSettingRequestCommand : public ReceiveRequestCommand {
   using ReceiveRequestCommand::ReceiveRequestCommand;
 
   // SUCCESS when the KM50 took all six frames; FAILURE, with nothing sent,
-  // when the request has no requestData or no check has connected yet.
+  // when the request has no requestData; before any check has connected the
+  // frames go to channel 0, which the device-setting operations refuse.
   std::shared_ptr<SendReplyCommand> Execute() override;
 
   // Keeps the item of tag "1" (baud code), "2" (address) or "3" (serial
