@@ -42,7 +42,6 @@ ToolManager::ToolManager(const ProductProfile& profile, Poco::UInt16 serverPort,
                          const LoggerSettingXmlManager& settings)
     : profile_(profile),
       serverPort_(serverPort),
-      settings_(settings),
       controllers_(settings),
       runner_(controllers_, profile.portComTables, profile.modbusCompareLength,
               settings),

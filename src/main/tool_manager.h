@@ -149,7 +149,6 @@ class ToolManager : public DeviceSettingInterface {
 
   const ProductProfile& profile_;
   const Poco::UInt16 serverPort_;
-  const LoggerSettingXmlManager& settings_;
   ChannelControllerSet controllers_;
   DeviceSettingRunner runner_;
   ParameterStore params_;
