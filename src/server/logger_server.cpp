@@ -1,5 +1,6 @@
 #include "server/logger_server.h"
 
+#include <Poco/Exception.h>
 #include <Poco/Net/HTTPServerParams.h>
 #include <Poco/Net/IPAddress.h>
 #include <Poco/Net/ServerSocket.h>
@@ -73,10 +74,20 @@ void LoggerServer::Start() {
       ServerThreads(), socket, params);
   server_->start();
   watchdog_ = std::move(watchdog);
+  socket_ = socket;
 }
 
 void LoggerServer::Stop() {
   if (!server_) return;
+  // The server's accepting thread waits for connections in 250 ms steps and
+  // sees the stop only when its step ends. Shut down, the listening socket
+  // ends the step at once; the accepts it then refuses until the stop is
+  // seen are a few microseconds of the stop.
+  try {
+    socket_.impl()->shutdownReceive();
+  } catch (const Poco::Exception&) {
+    // The stop then waits for the step, as it would without the shutdown.
+  }
   server_->stop();
   // A request still running when the process ends would reply and log
   // while logging is torn down. Idle keep-alive connections and requests
@@ -87,6 +98,7 @@ void LoggerServer::Stop() {
   }
   watchdog_->Stop();
   server_.reset();
+  socket_ = Poco::Net::ServerSocket();
   watchdog_.reset();
 }
 

@@ -1,6 +1,7 @@
 #ifndef TOOL_SERVER_LOGGER_SERVER_H_
 #define TOOL_SERVER_LOGGER_SERVER_H_
 
+#include <Poco/Net/ServerSocket.h>
 #include <Poco/Net/TCPServer.h>
 #include <Poco/Types.h>
 
@@ -70,6 +71,8 @@ class LoggerServer {
   const std::chrono::milliseconds requestTime_;
   // Shared with the connections, which may outlive the server.
   std::shared_ptr<ConnectionWatchdog> watchdog_;
+  // The listening socket, shared with server_.
+  Poco::Net::ServerSocket socket_;
   std::unique_ptr<Poco::Net::TCPServer> server_;
 };
 
