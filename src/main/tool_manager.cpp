@@ -1,6 +1,8 @@
 #include "main/tool_manager.h"
 
 #include <Poco/Exception.h>
+#include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <exception>
@@ -12,13 +14,55 @@ namespace tool {
 namespace {
 
 constexpr char kTag[] = "ToolManager";
-constexpr useconds_t kMainLoopPause = 500000;
+constexpr int kMainLoopPauseMilliseconds = 500;
 
 // Set by RequestStop, possibly inside a signal handler, and taken by Run's
 // loop on the main thread.
 std::atomic<bool> stopRequested{false};
 static_assert(std::atomic<bool>::is_always_lock_free,
               "RequestStop must be async-signal-safe");
+
+// The write end of a pipe that Run's pause waits on, so that a stop ends
+// the pause at once: a signal is delivered to any of the process's threads
+// and would not interrupt a sleep on the main thread. -1 until the pipe
+// exists; the flag alone then carries the request.
+std::atomic<int> wakeWriteFd{-1};
+static_assert(std::atomic<int>::is_always_lock_free,
+              "RequestStop must be async-signal-safe");
+
+// The read end of that pipe, created on first use and kept for the
+// process; -1 when no pipe could be had (the pause then runs its course).
+int WakeReadFd() {
+  static const int readFd = [] {
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return -1;
+    wakeWriteFd.store(fds[1]);
+    return fds[0];
+  }();
+  return readFd;
+}
+
+void WakeRunLoop() noexcept {
+  const int fd = wakeWriteFd.load();
+  // A full pipe already holds a wake-up.
+  if (fd >= 0) (void)!write(fd, "", 1);
+}
+
+// Waits up to the main loop's pause, or until a wake-up arrives, and
+// takes the wake-ups that are there.
+void PauseRunLoop() {
+  const int fd = WakeReadFd();
+  if (fd < 0) {
+    usleep(kMainLoopPauseMilliseconds * 1000);
+    return;
+  }
+  pollfd wake = {fd, POLLIN, 0};
+  if (poll(&wake, 1, kMainLoopPauseMilliseconds) > 0) {
+    char drained[16];
+    while (read(fd, drained, sizeof drained) > 0) {
+    }
+  }
+}
 
 }  // namespace
 
@@ -32,6 +76,7 @@ ToolManager& ToolManager::GetInstance(const ProductProfile& profile) {
 
 void ToolManager::RequestStop() noexcept {
   stopRequested.store(true, std::memory_order_relaxed);
+  WakeRunLoop();
 }
 
 ToolManager::ToolManager(const ProductProfile& profile, Poco::UInt16 serverPort)
@@ -52,6 +97,8 @@ bool ToolManager::Run() {
   if (running_.exchange(true)) return true;
   startError_.clear();
   stopSignal_.Reset();
+  // The wake-up pipe exists before the first pause that may need it.
+  WakeReadFd();
   LoggerLog::Info(
       kTag, std::string(profile_.deliverable.startLogText) + kFrameworkVersion);
   {
@@ -82,8 +129,8 @@ bool ToolManager::Run() {
     if (stopRequested.exchange(false)) {
       Stop();
     } else {
-      // A signal cuts the pause short; other stops are seen within it.
-      usleep(kMainLoopPause);
+      // RequestStop and Stop cut the pause short.
+      PauseRunLoop();
     }
   }
   return true;
@@ -113,6 +160,7 @@ void ToolManager::Stop() {
   }
   LoggerLog::Info(kTag, profile_.deliverable.stopLogText);
   LoggerLog::Flush();
+  WakeRunLoop();
 }
 
 std::string ToolManager::GetStartError() const { return startError_; }

@@ -51,7 +51,8 @@ class ToolManager : public DeviceSettingInterface {
   static ToolManager& GetInstance(const ProductProfile& profile);
 
   // Asks the running (or next) Run loop to call Stop on its own thread.
-  // Async-signal-safe: it only sets a lock-free flag.
+  // Async-signal-safe: it only sets a lock-free flag and writes one byte
+  // to the loop's wake-up pipe.
   static void RequestStop() noexcept;
 
   // A manager of the service that `profile` describes, which has started
@@ -72,7 +73,8 @@ class ToolManager : public DeviceSettingInterface {
 
   // Starts everything, then sleeps in 500 ms steps until Stop has run
   // (called directly or through RequestStop, which is also how the
-  // lifecheck's "Time over" ends the service). Returns true after an orderly
+  // lifecheck's "Time over" ends the service); a stop ends the step at
+  // once. Returns true after an orderly
   // stop, and at once when the manager is already running. Returns false when
   // the start failed: what had been started is released again, the reason is
   // logged at Fatal and kept for GetStartError.
