@@ -149,6 +149,12 @@ void LoggerLog::Debug(const std::string& tag, const std::string& message) {
                                   __PRETTY_FUNCTION__, __LINE__));
 }
 
+bool LoggerLog::IsDebugEnabled() {
+  LogState& state = State();
+  return state.active.load(std::memory_order_acquire) &&
+         state.debug->isGreaterOrEqual(state.threshold);
+}
+
 void LoggerLog::Info(const std::string& tag, const std::string& message) {
   Emit(State().info, tag, message,
        log4cxx::spi::LocationInfo(kSourceFile, kShortSourceFile,

@@ -1,6 +1,8 @@
 #ifndef TOOL_LOG_LOGGER_LOG_H_
 #define TOOL_LOG_LOGGER_LOG_H_
 
+#include <Poco/Format.h>
+
 #include <string>
 
 namespace tool {
@@ -40,6 +42,19 @@ class LoggerLog {
   static void Warn(const std::string& tag, const std::string& message);
   static void Error(const std::string& tag, const std::string& message);
   static void Fatal(const std::string& tag, const std::string& message);
+
+  // Whether a Debug line would be written now. A caller whose message takes
+  // work to build asks first, so that a line the threshold drops costs no
+  // formatting.
+  static bool IsDebugEnabled();
+
+  // Debug(tag, Poco::format(format, args...)), formatted only when
+  // IsDebugEnabled().
+  template <typename... Args>
+  static void DebugFormat(const std::string& tag, const std::string& format,
+                          const Args&... args) {
+    if (IsDebugEnabled()) Debug(tag, Poco::format(format, args...));
+  }
 
   // Writes buffered text into the log file. Does nothing when buffered output
   // is off.

@@ -21,7 +21,7 @@ constexpr int kLengthBytes = 2;
 std::shared_ptr<ByteDataHolder> CompowayCommand::CreateCommand(
     const std::string& text) {
   const std::string name = "CreateCommand";
-  LoggerLog::Debug(kTag, Poco::format("%s data:%s", name, text));
+  LoggerLog::DebugFormat(kTag, "%s data:%s", name, text);
   const int t = static_cast<int>(text.size());
   auto holder = std::make_shared<ByteDataHolder>(t + 5);
   std::uint8_t* frame = holder->GetData() + kLengthBytes;
@@ -33,8 +33,10 @@ std::shared_ptr<ByteDataHolder> CompowayCommand::CreateCommand(
   const int frameLength = t + 3;
   holder->GetData()[0] = static_cast<std::uint8_t>(frameLength & 0xFF);
   holder->GetData()[1] = static_cast<std::uint8_t>((frameLength >> 8) & 0xFF);
-  LoggerLog::Debug(kTag,
-                   Poco::format("%s command:%s", name, holder->ToHexString()));
+  if (LoggerLog::IsDebugEnabled()) {
+    LoggerLog::Debug(
+        kTag, Poco::format("%s command:%s", name, holder->ToHexString()));
+  }
   return holder;
 }
 

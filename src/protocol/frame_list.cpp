@@ -11,7 +11,9 @@ void FrameList::Add(const ByteDataHolder& commandBytes) {
 
 void FrameList::Queue(const std::string& tag,
                       const ByteDataHolder& commandBytes) {
-  LoggerLog::Debug(tag, "Execute Push Command:" + commandBytes.ToHexString());
+  if (LoggerLog::IsDebugEnabled()) {
+    LoggerLog::Debug(tag, "Execute Push Command:" + commandBytes.ToHexString());
+  }
   Add(commandBytes);
 }
 

@@ -21,7 +21,7 @@ constexpr int kCrcBytes = 2;
 std::shared_ptr<ByteDataHolder> ModbusCommand::CreateCommand(
     const std::string& hexText) {
   const std::string name = "CreateCommand";
-  LoggerLog::Debug(kTag, Poco::format("%s data:%s", name, hexText));
+  LoggerLog::DebugFormat(kTag, "%s data:%s", name, hexText);
   const int n = HexUtil::GetByteLength(hexText);
   auto holder = std::make_shared<ByteDataHolder>(n + kLengthBytes + kCrcBytes);
   char* request = reinterpret_cast<char*>(holder->GetData()) + kLengthBytes;
@@ -35,8 +35,10 @@ std::shared_ptr<ByteDataHolder> ModbusCommand::CreateCommand(
   const int frameLength = n + kCrcBytes;
   holder->GetData()[0] = static_cast<std::uint8_t>(frameLength & 0xFF);
   holder->GetData()[1] = static_cast<std::uint8_t>((frameLength >> 8) & 0xFF);
-  LoggerLog::Debug(kTag,
-                   Poco::format("%s command:%s", name, holder->ToHexString()));
+  if (LoggerLog::IsDebugEnabled()) {
+    LoggerLog::Debug(
+        kTag, Poco::format("%s command:%s", name, holder->ToHexString()));
+  }
   return holder;
 }
 

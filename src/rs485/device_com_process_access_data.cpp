@@ -41,10 +41,9 @@ bool DeviceComProcessAccessData::SetSendData(int address,
                                              const std::uint8_t* data,
                                              int count) {
   // 54 is part of the message text the log readers know.
-  LoggerLog::Debug(
-      "DeviceComProcessAccessData",
-      Poco::format("%s:%d adress:%d, size:%d", std::string("SetSendData"), 54,
-                   address, count));
+  LoggerLog::DebugFormat("DeviceComProcessAccessData",
+                         "%s:%d adress:%d, size:%d", std::string("SetSendData"),
+                         54, address, count);
   if (count < 0 || count > record::kMaxCommandBytes) return false;
   if (count > 0 && data == nullptr) return false;
   buffer_[record::kPortParamsOffset] = 1;

@@ -24,9 +24,8 @@ constexpr char kTag[] = "ToolManager";
 constexpr char kSendCommand[] = "SendCommandDeviceSettingConnection";
 
 void LogSendCommand(int channel, int address, int baudCode) {
-  LoggerLog::Debug(
-      kTag, Poco::format("%s ch:%d, add:%d, baud:%d", std::string(kSendCommand),
-                         channel, address, baudCode));
+  LoggerLog::DebugFormat(kTag, "%s ch:%d, add:%d, baud:%d",
+                         std::string(kSendCommand), channel, address, baudCode);
 }
 
 }  // namespace
@@ -61,8 +60,8 @@ bool DeviceSettingRunner::Run(const char* name, bool untilSuccess,
   const int channel = params.channel;
   const int address = params.address;
   const std::string operation = name;
-  LoggerLog::Debug(kTag, Poco::format("%s call ch:%d, address:%d", operation,
-                                      channel, address));
+  LoggerLog::DebugFormat(kTag, "%s call ch:%d, address:%d", operation, channel,
+                         address);
   if (datalist.empty() || sizelist.empty()) {
     LoggerLog::Error(
         kTag,
@@ -172,11 +171,10 @@ PortComParams DeviceSettingRunner::GetPortComParams(unsigned param) const {
   const SerialParamTable& table = tables_.serialParams;
   const PortComParams codes =
       param < table.size ? table.rows[param] : table.other;
-  LoggerLog::Debug(
-      kTag,
-      Poco::format("%s in:%d, data_bit:%d, stop_bit:%d, parity:%d",
-                   std::string("GetPortComParams"), static_cast<int>(param),
-                   codes.dataBit, codes.stopBit, codes.parity));
+  LoggerLog::DebugFormat(kTag, "%s in:%d, data_bit:%d, stop_bit:%d, parity:%d",
+                         std::string("GetPortComParams"),
+                         static_cast<int>(param), codes.dataBit, codes.stopBit,
+                         codes.parity);
   return codes;
 }
 
@@ -186,9 +184,9 @@ int DeviceSettingRunner::GetPortComBaudrate(unsigned baudrate) const {
   if (table.codes != nullptr) {
     code = baudrate < table.size ? table.codes[baudrate] : table.other;
   }
-  LoggerLog::Debug(kTag, Poco::format("%s baudrate:%d->%d",
-                                      std::string("GetPortComBaudrate"),
-                                      static_cast<int>(baudrate), code));
+  LoggerLog::DebugFormat(kTag, "%s baudrate:%d->%d",
+                         std::string("GetPortComBaudrate"),
+                         static_cast<int>(baudrate), code);
   return code;
 }
 

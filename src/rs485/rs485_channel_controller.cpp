@@ -36,9 +36,9 @@ RS485ChannelController::~RS485ChannelController() {
 void RS485ChannelController::StartLogging(int channelNo, int baudCode,
                                           int address, int dataBits,
                                           int stopBits, int parity) {
-  LoggerLog::Debug(kTag, Poco::format("%s ch:%d, baud:%d, add:%d",
-                                      std::string("StartLogging"), channelNo,
-                                      baudCode, address));
+  LoggerLog::DebugFormat(kTag, "%s ch:%d, baud:%d, add:%d",
+                         std::string("StartLogging"), channelNo, baudCode,
+                         address);
   if (worker_) return;
   baudCode_ = baudCode;
   auto accessData =

@@ -50,13 +50,13 @@ void RS485DeviceSetPortParamsUtility::SetSetPortParams(std::uint8_t* block, int,
   block[4] = kDelimiter;
   block[5] = GetDelimiterByte(kDelimiterValue, kDelimiterFlag);
   block[6] = GetComWaitTime(kComWait, kComWaitFlag);
-  LoggerLog::Debug(
+  LoggerLog::DebugFormat(
       "RS485DeviceSetPortParamsUtility",
-      Poco::format("%s address:%d, databits:%d, timeout:%d, delimiter:%d, "
-                   "delimiterbyte:%d, com_wait_time:%d",
-                   std::string("SetSetPortParams"), int{block[0]},
-                   int{block[1]}, int{record::LoadInt16(block + 2)},
-                   int{block[4]}, int{block[5]}, int{block[6]}));
+      "%s address:%d, databits:%d, timeout:%d, delimiter:%d, "
+      "delimiterbyte:%d, com_wait_time:%d",
+      std::string("SetSetPortParams"), int{block[0]}, int{block[1]},
+      int{record::LoadInt16(block + 2)}, int{block[4]}, int{block[5]},
+      int{block[6]});
 }
 
 std::uint8_t RS485DeviceSetPortParamsUtility::GetDataFormat(int dataBits,

@@ -58,10 +58,12 @@ bool SendDeviceSettingCommandResult::CheckReceivedDataForModbus(
       sentData_->GetSize() < kSentFrameStart + k) {
     return SizeError();
   }
-  LoggerLog::Debug(kTag,
-                   Poco::format("### %s send_data:%s, recv_data:%s",
-                                std::string("CheckReceivedDataForModbus"),
-                                sentData_->ToHexString(), reply.ToHexString()));
+  if (LoggerLog::IsDebugEnabled()) {
+    LoggerLog::Debug(
+        kTag, Poco::format("### %s send_data:%s, recv_data:%s",
+                           std::string("CheckReceivedDataForModbus"),
+                           sentData_->ToHexString(), reply.ToHexString()));
+  }
   bool same = true;
   for (int i = 0; i < k; ++i) {
     same = same && reply.GetData()[kReplyFrameStart + i] ==
@@ -76,11 +78,13 @@ bool SendDeviceSettingCommandResult::CheckReceivedDataForCompoWayF(
   if (reply.GetSize() < kEndCodeStart + 2) return SizeError();
   const std::uint8_t* end = reply.GetData() + kEndCodeStart;
   const unsigned endCode = end[0] | unsigned{end[1]} << 8;
-  LoggerLog::Debug(
-      kTag,
-      Poco::format("### %s send_data:%s, recv_data:%s, EndCode:0x%04x",
-                   std::string("CheckReceivedDataForCompoWayF"),
-                   sentData_->ToHexString(), reply.ToHexString(), endCode));
+  if (LoggerLog::IsDebugEnabled()) {
+    LoggerLog::Debug(
+        kTag,
+        Poco::format("### %s send_data:%s, recv_data:%s, EndCode:0x%04x",
+                     std::string("CheckReceivedDataForCompoWayF"),
+                     sentData_->ToHexString(), reply.ToHexString(), endCode));
+  }
   LogReceivedData(reply);
   return endCode == kNormalEndCode;
 }

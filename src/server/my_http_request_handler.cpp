@@ -103,7 +103,9 @@ void MyHttpRequestHandler::handleRequest(
     std::string body;
     if (ReadBody(request, &body)) {
       const std::string logged = LogTextUtil::Printable(body);
-      LoggerLog::Debug(kTag, "ReceiveRequest [" + logged + "]");
+      if (LoggerLog::IsDebugEnabled()) {
+        LoggerLog::Debug(kTag, "ReceiveRequest [" + logged + "]");
+      }
       LoggerLog::Info(kTag, "HTTP Request [" + logged + "]");
       // A command may take far longer than a client may take to send it.
       SuspendDeadline();
@@ -126,7 +128,9 @@ void MyHttpRequestHandler::handleRequest(
   out << reply;
   out.flush();
   const std::string logged = LogTextUtil::Printable(reply);
-  LoggerLog::Debug(kTag, "Responce [" + logged + "]");
+  if (LoggerLog::IsDebugEnabled()) {
+    LoggerLog::Debug(kTag, "Responce [" + logged + "]");
+  }
   LoggerLog::Info(kTag, "HTTP Response [" + logged + "]");
 }
 

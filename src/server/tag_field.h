@@ -27,8 +27,10 @@ bool SetTagField(Command* command, const TagField<Command> (&fields)[N],
   for (const TagField<Command>& field : fields) {
     if (tag == field.tag) {
       command->*field.member = value;
-      LoggerLog::Debug(logTag,
-                       std::string("SetTagValue") + field.label + value);
+      if (LoggerLog::IsDebugEnabled()) {
+        LoggerLog::Debug(logTag,
+                         std::string("SetTagValue") + field.label + value);
+      }
       return true;
     }
   }

@@ -117,6 +117,25 @@ TEST_P(LoggerLevelTest, ThresholdAppliesToConsoleAndFile) {
               ElementsAreArray(GetParam().written));
 }
 
+// A caller that skips building a dropped Debug line must skip exactly the
+// lines the threshold drops.
+TEST_P(LoggerLevelTest, DebugFormatFollowsTheThreshold) {
+  Initialize({{"LogLevel", GetParam().logLevel}, {"EnableLogBufferedIO", "0"}});
+  const bool debugWritten = GetParam().written.front() == "DEBUG";
+  EXPECT_EQ(LoggerLog::IsDebugEnabled(), debugWritten);
+  ::testing::internal::CaptureStdout();
+  LoggerLog::DebugFormat("Tag", "%s ch:%d", std::string("StartLogging"), 2);
+  ::testing::internal::GetCapturedStdout();
+
+  const std::vector<std::string> lines = ReadLines(LogFile());
+  if (debugWritten) {
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_THAT(lines[0], ::testing::EndsWith("[DEBUG] Tag StartLogging ch:2"));
+  } else {
+    EXPECT_TRUE(lines.empty()) << lines.front();
+  }
+}
+
 const std::vector<std::string> kAllLevels = {"DEBUG", "INFO", "WARN", "ERROR",
                                              "FATAL"};
 

@@ -53,8 +53,8 @@ std::shared_ptr<SendReplyCommand> CheckConnectionRequestCommand::Execute() {
                                          param};
   if (!SendFrames(params, frames, kTag)) return CreateFailedReply(kTag);
   device_.SetConnectedParams(params);
-  LoggerLog::Debug(kTag, Poco::format("### %d, %d, %d, %d,", channel, address,
-                                      baudrate, param));
+  LoggerLog::DebugFormat(kTag, "### %d, %d, %d, %d,", channel, address,
+                         baudrate, param);
   return CreateSuccessReply(kTag);
 }
 

@@ -96,9 +96,9 @@ std::shared_ptr<SendReplyCommand> UpdateSettingRequestCommand::Execute() {
   // Without items the writes would put zeros into the KM50.
   if (!ReadRequestItems(kTag)) return CreateFailedReply(kTag);
   const DeviceConnectionParams connected = device_.GetConnectedParams();
-  LoggerLog::Debug(kTag, Poco::format("### %d, %d, %d, %d,", connected.channel,
-                                      connected.address, connected.baudrate,
-                                      connected.param));
+  LoggerLog::DebugFormat(kTag, "### %d, %d, %d, %d,", connected.channel,
+                         connected.address, connected.baudrate,
+                         connected.param);
   const bool modbus =
       connected.checkKind != SendDeviceSettingCommandResult::kCompowayF;
   const std::string addressText = modbus

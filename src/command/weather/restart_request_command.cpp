@@ -41,12 +41,12 @@ std::shared_ptr<SendReplyCommand> RestartRequestCommand::Execute() {
   }
 
   const std::string execute = "Execute";
-  LoggerLog::Debug(kTag, Poco::format("%s restart send sleep start", execute));
+  LoggerLog::DebugFormat(kTag, "%s restart send sleep start", execute);
   if (!device_.PauseUnlessStopped(kRestartPause)) {
     LoggerLog::Error(kTag, "Execute restart pause ended by stop.");
     return CreateFailedReply(kTag);
   }
-  LoggerLog::Debug(kTag, Poco::format("%s restart send sleep end", execute));
+  LoggerLog::DebugFormat(kTag, "%s restart send sleep end", execute);
 
   const DeviceConnectionParams updated =
       ModbusParams(device_.GetUpdatedParams());

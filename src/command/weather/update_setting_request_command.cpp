@@ -34,9 +34,9 @@ std::shared_ptr<SendReplyCommand> UpdateSettingRequestCommand::Execute() {
   DeviceConnectionParams connected = device_.GetConnectedParams();
   // The sensor always speaks Modbus, whatever check kind was stored.
   connected.checkKind = SendDeviceSettingCommandResult::kModbus;
-  LoggerLog::Debug(kTag, Poco::format("### %d, %d, %d, %d,", connected.channel,
-                                      connected.address, connected.baudrate,
-                                      connected.param));
+  LoggerLog::DebugFormat(kTag, "### %d, %d, %d, %d,", connected.channel,
+                         connected.address, connected.baudrate,
+                         connected.param);
   const std::string connectedAddress = HexUtil::IntToHexText(connected.address);
 
   FrameList frames;
