@@ -35,6 +35,7 @@
 #include "command/km50/wattlet_profile.h"
 #include "command/weather/skylet_profile.h"
 #include "process/http_exchange.h"
+#include "process/memory_breakdown.h"
 #include "process/resident_memory.h"
 #include "process/service_process.h"
 #include "process/service_sandbox.h"
@@ -269,6 +270,33 @@ int ThreadCount(pid_t pid) {
   return -1;
 }
 
+// The library floor program (library_floor.cpp), running from construction
+// until destruction.
+class LibraryFloor {
+ public:
+  LibraryFloor() {
+    pid_ = fork();
+    if (pid_ == 0) {
+      char* const argv[] = {const_cast<char*>(LIBRARY_FLOOR_PATH), nullptr};
+      execv(LIBRARY_FLOOR_PATH, argv);
+      _exit(127);
+    }
+  }
+  ~LibraryFloor() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+  }
+  LibraryFloor(const LibraryFloor&) = delete;
+  LibraryFloor& operator=(const LibraryFloor&) = delete;
+
+  // -1 when it could not be started.
+  pid_t Pid() const { return pid_; }
+
+ private:
+  pid_t pid_ = -1;
+};
+
 // The figures of one round of one service; each vector holds the samples.
 struct Round {
   std::vector<double> checkMs;
@@ -278,6 +306,8 @@ struct Round {
   double restartMs = 0;  // second start, with three delayed devices
   double restopMs = 0;
   long idleKiB = 0;
+  long libraryFloorKiB = 0;  // the library floor program, at the same moment
+  std::vector<long> idleKiBByPart;  // in the order of MemoryParts()
   int idleThreads = 0;
   double idleCpuPercent = 0;
   double cpuPerCheckMs = 0;  // the service's CPU time per check
@@ -366,9 +396,13 @@ bool MeasureRound(const Service& service, const Options& options,
     if (!StartService(service, &process, &round->startMs))
       return Fail(service.name, "did not start");
     const Clock::time_point started = Clock::now();
+    const LibraryFloor floor;
     std::this_thread::sleep_until(started + std::chrono::seconds(3));
     round->idleKiB = testing::ResidentKiB(process->Pid());
+    round->libraryFloorKiB =
+        floor.Pid() > 0 ? testing::ResidentKiB(floor.Pid()) : -1;
     round->idleThreads = ThreadCount(process->Pid());
+    round->idleKiBByPart = ResidentKiBByPart(process->Pid(), service.name);
     if (!options.memoryOnly) {
       const long long before = RunNanoseconds(process->Pid());
       const Clock::time_point idleBegin = Clock::now();
@@ -529,6 +563,9 @@ void Report(const std::vector<Service>& services,
       "idle resident memory 3 s after start (MiB)", rounds,
       [](const Round& r) { return r.idleKiB / 1024.0; }, "%.2f");
   PrintRow(
+      "a program that only loads the same libraries (MiB)", rounds,
+      [](const Round& r) { return r.libraryFloorKiB / 1024.0; }, "%.2f");
+  PrintRow(
       "idle threads", rounds,
       [](const Round& r) { return static_cast<double>(r.idleThreads); },
       "%.0f");
@@ -550,6 +587,29 @@ void Report(const std::vector<Service>& services,
     PrintRow(
         "stop, SIGTERM to exit, after load (ms)", rounds,
         [](const Round& r) { return r.restopMs; }, "%.1f");
+  }
+}
+
+// Where the idle resident memory lies, one row per part.
+void ReportMemoryParts(const std::vector<Service>& services,
+                       const std::vector<std::vector<Round>>& rounds) {
+  for (const std::vector<Round>& service : rounds) {
+    for (const Round& round : service) {
+      if (round.idleKiBByPart.size() != MemoryParts().size()) return;
+    }
+  }
+  std::printf("\nidle resident memory by mapping (KiB)\n\n| part |");
+  for (const Service& service : services) std::printf(" %s |", service.name);
+  std::printf("\n|---|");
+  for (std::size_t i = 0; i < services.size(); ++i) std::printf("---|");
+  std::printf("\n");
+  for (std::size_t part = 0; part < MemoryParts().size(); ++part) {
+    PrintRow(
+        MemoryParts()[part].c_str(), rounds,
+        [part](const Round& r) {
+          return static_cast<double>(r.idleKiBByPart[part]);
+        },
+        "%.0f");
   }
 }
 
@@ -626,5 +686,6 @@ int main(int argc, char** argv) {
     }
   }
   tool::bench::Report(services, rounds, options);
+  tool::bench::ReportMemoryParts(services, rounds);
   return 0;
 }
