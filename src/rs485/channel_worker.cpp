@@ -9,33 +9,38 @@
 
 namespace tool {
 
-ChannelWorker::ChannelWorker(ChannelWorkerInterface* owner) : owner_(owner) {}
+ChannelWorker::ChannelWorker(ChannelWorkerInterface* owner,
+                             Poco::ThreadPool& threads)
+    : wakeUp_(Poco::Event::EVENT_MANUALRESET),
+      owner_(owner),
+      threads_(threads) {}
 
 ChannelWorker::~ChannelWorker() = default;
 
 void ChannelWorker::Start() {
-  thread_ = std::make_unique<Poco::Thread>();
-  thread_->start(*this);
+  threads_.start(*this);
+  started_ = true;
 }
 
 void ChannelWorker::Stop() {
   stop_.store(true);
-  // A wake-up given before the thread sleeps makes its next sleep return at
-  // once, so none is lost.
-  if (thread_) thread_->wakeUp();
+  // Stays set, so a stop given before the first sleep is not lost.
+  wakeUp_.set();
 }
 
 void ChannelWorker::Join() {
-  if (thread_) thread_->join();
+  if (started_) done_->wait();
 }
 
 bool ChannelWorker::Sleep() {
   // An interval of 0 would spin.
-  Poco::Thread::trySleep(std::max(owner_->GetWaitInterval(), 1));
+  wakeUp_.tryWait(std::max(owner_->GetWaitInterval(), 1));
   return !stop_.load();
 }
 
 void ChannelWorker::run() {
+  // Join's caller may destroy this worker as soon as done is set.
+  const std::shared_ptr<Poco::Event> done = done_;
   try {
     while (!stop_.load()) {
       owner_->Begin();
@@ -49,6 +54,7 @@ void ChannelWorker::run() {
   } catch (const std::exception&) {
   }
   owner_->End();
+  done->set();
 }
 
 }  // namespace tool

@@ -17,6 +17,12 @@ constexpr char kTag[] = "RS485ChannelController";
 // Bounds StartLogging's wait for its worker thread, which queues the record
 // first thing.
 constexpr long kPortSettingQueueWait = 5000;
+// The worker thread is kept while the channel lives; more only bridge the
+// moment in which a finished worker's thread is not yet idle again, and end
+// after a minute.
+constexpr int kWorkerThreads = 1;
+constexpr int kMaxWorkerThreads = 4;
+constexpr int kWorkerThreadIdleSeconds = 60;
 
 }  // namespace
 
@@ -51,9 +57,14 @@ void RS485ChannelController::StartLogging(int channelNo, int baudCode,
   record::StoreUint32(buffer + record::kChannelNoOffset, channelNo_);
   buffer[record::kBaudCodeOffset] = static_cast<std::uint8_t>(baudCode_);
   accessData_ = std::move(accessData);
-  auto worker = std::make_unique<ChannelWorker>(this);
+  std::unique_ptr<ChannelWorker> worker;
   portSettingQueued_.reset();
   try {
+    if (!workerThreads_) {
+      workerThreads_ = std::make_unique<Poco::ThreadPool>(
+          kWorkerThreads, kMaxWorkerThreads, kWorkerThreadIdleSeconds);
+    }
+    worker = std::make_unique<ChannelWorker>(this, *workerThreads_);
     channel_->Start();
     worker->Start();
   } catch (...) {

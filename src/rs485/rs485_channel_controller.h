@@ -2,6 +2,7 @@
 #define TOOL_RS485_RS485_CHANNEL_CONTROLLER_H_
 
 #include <Poco/Event.h>
+#include <Poco/ThreadPool.h>
 
 #include <cstdint>
 #include <memory>
@@ -102,6 +103,10 @@ class RS485ChannelController : public ChannelWorkerInterface,
   RS485AccessRequest* currentRequest_ = nullptr;
   std::unique_ptr<Channel> channel_;
   std::shared_ptr<DeviceComProcessAccessData> accessData_;
+  // The thread the workers run on, made at the first StartLogging so that
+  // a channel never used holds none; declared before worker_, which must
+  // go first.
+  std::unique_ptr<Poco::ThreadPool> workerThreads_;
   std::unique_ptr<ChannelWorker> worker_;
   const int channelNo_;
   int baudCode_ = 0;

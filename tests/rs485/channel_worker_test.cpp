@@ -1,5 +1,6 @@
 #include "rs485/channel_worker.h"
 
+#include <Poco/ThreadPool.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -26,8 +27,9 @@ class CountingOwner : public ChannelWorkerInterface {
 // A stop given before the worker's first sleep must still end it: a lost
 // wake-up would hang Join for the whole interval.
 TEST(ChannelWorkerTest, StopGivenAtOnceEndsTheLongSleep) {
+  Poco::ThreadPool threads(1, 1);
   CountingOwner owner;
-  ChannelWorker worker(&owner);
+  ChannelWorker worker(&owner, threads);
   worker.Start();
   worker.Stop();
   worker.Join();
@@ -35,24 +37,30 @@ TEST(ChannelWorkerTest, StopGivenAtOnceEndsTheLongSleep) {
   EXPECT_EQ(owner.ends.load(), 1);
 }
 
-// Workers follow one another, each destroyed as soon as its Join returns,
-// as a channel does for each device-setting connection.
+// Workers follow one another on the pool's threads, each destroyed as soon
+// as its Join returns (while its thread may still be finishing), as a
+// channel does for each device-setting connection.
 TEST(ChannelWorkerTest, SuccessiveWorkersEachRunAndEnd) {
+  // As a channel keeps it: one thread, more only while a finished worker's
+  // thread is not yet idle again.
+  Poco::ThreadPool threads(1, 4);
   CountingOwner owner;
   constexpr int kWorkers = 50;
   for (int i = 0; i < kWorkers; ++i) {
-    auto worker = std::make_unique<ChannelWorker>(&owner);
+    auto worker = std::make_unique<ChannelWorker>(&owner, threads);
     worker->Start();
     worker->Stop();
     worker->Join();
   }
+  threads.joinAll();
   EXPECT_EQ(owner.ends.load(), kWorkers);
 }
 
 // Join of a worker never started returns at once.
 TEST(ChannelWorkerTest, JoinWithoutStartReturns) {
+  Poco::ThreadPool threads(1, 1);
   CountingOwner owner;
-  ChannelWorker worker(&owner);
+  ChannelWorker worker(&owner, threads);
   worker.Join();
   EXPECT_EQ(owner.ends.load(), 0);
 }
