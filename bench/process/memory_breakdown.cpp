@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 namespace tool {
 namespace bench {
@@ -64,9 +65,10 @@ const std::vector<std::string>& MemoryParts() {
   return parts;
 }
 
-std::vector<long> ResidentKiBByPart(pid_t pid, const std::string& program) {
+MemoryUse ReadMemoryUse(pid_t pid, const std::string& program) {
+  MemoryUse use;
   std::ifstream smaps("/proc/" + std::to_string(pid) + "/smaps");
-  if (!smaps) return {};
+  if (!smaps) return use;
   std::vector<long> kib(kPartCount, 0);
   bool counted = false;
   std::string path;
@@ -90,9 +92,13 @@ std::vector<long> ResidentKiBByPart(pid_t pid, const std::string& program) {
       part = PartOf(path, sizeKiB, program);
     } else if (counted && line.rfind("Rss:", 0) == 0) {
       kib[part] += std::stol(line.substr(4));
+    } else if (counted && (line.rfind("Private_Clean:", 0) == 0 ||
+                           line.rfind("Private_Dirty:", 0) == 0)) {
+      use.privateKiB += std::stol(line.substr(line.find(':') + 1));
     }
   }
-  return kib;
+  use.residentKiBByPart = std::move(kib);
+  return use;
 }
 
 }  // namespace bench

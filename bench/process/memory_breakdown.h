@@ -19,12 +19,19 @@ namespace bench {
 // Under qemu-user (TOOL_TEST_EMULATED) only the mappings of the guest's
 // 32-bit address space count, as in testing::ResidentKiB.
 
-// The names of the parts, in the order ResidentKiBByPart returns them.
+// The names of the parts, in the order of MemoryUse::residentKiBByPart.
 const std::vector<std::string>& MemoryParts();
 
-// The resident KiB of each part of `pid`, whose program file is named
-// `program`; empty when smaps cannot be read.
-std::vector<long> ResidentKiBByPart(pid_t pid, const std::string& program);
+struct MemoryUse {
+  std::vector<long> residentKiBByPart;  // empty when smaps cannot be read
+  // The resident pages no other process shares (Private_Clean and
+  // Private_Dirty): what the process adds to a machine whose page cache
+  // already holds the libraries.
+  long privateKiB = 0;
+};
+
+// The memory of `pid`, whose program file is named `program`.
+MemoryUse ReadMemoryUse(pid_t pid, const std::string& program);
 
 }  // namespace bench
 }  // namespace tool

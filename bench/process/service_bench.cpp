@@ -308,6 +308,7 @@ struct Round {
   long idleKiB = 0;
   long libraryFloorKiB = 0;  // the library floor program, at the same moment
   std::vector<long> idleKiBByPart;  // in the order of MemoryParts()
+  long idlePrivateKiB = 0;
   int idleThreads = 0;
   double idleCpuPercent = 0;
   double cpuPerCheckMs = 0;  // the service's CPU time per check
@@ -402,7 +403,9 @@ bool MeasureRound(const Service& service, const Options& options,
     round->libraryFloorKiB =
         floor.Pid() > 0 ? testing::ResidentKiB(floor.Pid()) : -1;
     round->idleThreads = ThreadCount(process->Pid());
-    round->idleKiBByPart = ResidentKiBByPart(process->Pid(), service.name);
+    const MemoryUse use = ReadMemoryUse(process->Pid(), service.name);
+    round->idleKiBByPart = use.residentKiBByPart;
+    round->idlePrivateKiB = use.privateKiB;
     if (!options.memoryOnly) {
       const long long before = RunNanoseconds(process->Pid());
       const Clock::time_point idleBegin = Clock::now();
@@ -562,6 +565,9 @@ void Report(const std::vector<Service>& services,
   PrintRow(
       "idle resident memory 3 s after start (MiB)", rounds,
       [](const Round& r) { return r.idleKiB / 1024.0; }, "%.2f");
+  PrintRow(
+      "of which private, not shared with other processes (MiB)", rounds,
+      [](const Round& r) { return r.idlePrivateKiB / 1024.0; }, "%.2f");
   PrintRow(
       "a program that only loads the same libraries (MiB)", rounds,
       [](const Round& r) { return r.libraryFloorKiB / 1024.0; }, "%.2f");
