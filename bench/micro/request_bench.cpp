@@ -196,8 +196,8 @@ BENCHMARK_CAPTURE(BM_ExecuteRequest, UnknownCommand, skylet::kSkyletProfile,
 BENCHMARK_CAPTURE(BM_ExecuteRequest, CutShortBody, skylet::kSkyletProfile,
                   kCutShort, kFailure);
 
-// The floor under every parse and every render: a DOM document with a name
-// pool of its own, as DOMParser(nullptr) and ToXmlString make one.
+// The floor under every parse: a DOM document with a name pool of its own,
+// as DOMParser(nullptr) makes one for each request.
 void BM_EmptyDocument(benchmark::State& state) {
   for (auto _ : state) {
     Poco::AutoPtr<Poco::XML::Document> document =

@@ -8,7 +8,8 @@
 
 namespace tool {
 
-// A reply document: an element tree that renders as XML text.
+// A reply document: an element tree that renders as XML text. Different
+// documents may render on different threads at once.
 class PVXMLDocument {
  public:
   // Owns `root` from now on; it must not be null.

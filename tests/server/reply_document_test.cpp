@@ -6,6 +6,8 @@
 
 #include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "server/command_detail_element.h"
 #include "server/command_response_element.h"
@@ -109,6 +111,40 @@ TEST(ReplyDocumentTest, ResponseDataCarriesACopiedTree) {
                   std::make_shared<ResponseDataXmlElement>(std::move(tree)))),
       "commandResponse[id=1](status(SUCCESS),"
       "responseData(settings(baud(9600))))");
+}
+
+// The replies of one thread share their element names; names copied from
+// requests must not fill that sharing up until replies fail.
+TEST(ReplyDocumentTest, ManyDistinctNamesOverTimeStillRender) {
+  for (int i = 0; i < 1000; ++i) {
+    const std::string name = "n" + std::to_string(i);
+    ASSERT_EQ(
+        Shape(Reply(true, "1", nullptr,
+                    std::make_shared<ResponseDataXmlElement>(
+                        std::make_unique<XmlNode>(name)))),
+        "commandResponse[id=1](status(SUCCESS),responseData(" + name + "()))")
+        << i;
+  }
+}
+
+TEST(ReplyDocumentTest, ThreadsRenderAtOnce) {
+  std::vector<std::thread> threads;
+  std::vector<int> wrong(4, 0);
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([t, &wrong] {
+      for (int i = 0; i < 300; ++i) {
+        const std::string name =
+            "t" + std::to_string(t) + "n" + std::to_string(i % 100);
+        const std::string reply =
+            Reply(false, std::to_string(i), nullptr,
+                  std::make_shared<ResponseDataXmlElement>(
+                      std::make_unique<XmlNode>(name)));
+        if (reply.find("<" + name + "/>") == std::string::npos) ++wrong[t];
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(wrong, std::vector<int>(4, 0));
 }
 
 }  // namespace
