@@ -36,6 +36,7 @@
 #include "command/weather/skylet_profile.h"
 #include "process/http_exchange.h"
 #include "process/memory_breakdown.h"
+#include "process/request_text.h"
 #include "process/resident_memory.h"
 #include "process/service_process.h"
 #include "process/service_sandbox.h"
@@ -50,8 +51,10 @@ namespace bench {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using testing::CommandRequest;
 using testing::HttpExchange;
 using testing::PostRequest;
+using testing::RequestItems;
 using testing::ServiceProcess;
 using testing::ServiceSandbox;
 using testing::StandInProcess;
@@ -78,21 +81,6 @@ struct Service {
   int baudSetting;
   int paramSetting;
 };
-
-std::string RequestItems(const std::vector<std::string>& values) {
-  std::string items = "<requestData>";
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    items +=
-        "<item x=\"" + std::to_string(i + 1) + "\">" + values[i] + "</item>";
-  }
-  return items + "</requestData>";
-}
-
-std::string CommandRequest(const std::string& command,
-                           const std::string& rest) {
-  return "<commandRequest id=\"7\"><command>" + command + "</command>" + rest +
-         "</commandRequest>";
-}
 
 // A weather sensor at slave address 10, baud setting 2, serial setting 0.
 std::vector<std::uint8_t> SkyletFrame() {

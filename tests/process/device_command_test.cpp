@@ -45,15 +45,6 @@ std::string Summary(const std::string& line) {
 
 }  // namespace
 
-std::string RequestItems(const std::vector<std::string>& values) {
-  std::string items = "<requestData>";
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    items +=
-        "<item x=\"" + std::to_string(i + 1) + "\">" + values[i] + "</item>";
-  }
-  return items + "</requestData>";
-}
-
 std::string CheckRequest(const std::string& channel,
                          const std::string& baudrate,
                          const std::string& address, const std::string& param) {
@@ -70,12 +61,6 @@ std::string UpdateRequest(const std::string& baudrate,
 
 std::string RestartRequest() {
   return CommandRequest("RestartForWeatherSensor", "");
-}
-
-std::string CommandRequest(const std::string& command,
-                           const std::string& rest) {
-  return "<commandRequest id=\"7\"><command>" + command + "</command>" + rest +
-         "</commandRequest>";
 }
 
 std::string SuccessReply() { return Reply("SUCCESS"); }

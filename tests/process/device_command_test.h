@@ -6,15 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "process/request_text.h"
 #include "process/service_test.h"
 #include "process/stand_in_process.h"
 
 namespace tool {
 namespace testing {
-
-// A requestData element whose items carry `values` under the tags "1",
-// "2", ... in order.
-std::string RequestItems(const std::vector<std::string>& values);
 
 // Skylet's requests, with the items' text as given.
 std::string CheckRequest(const std::string& channel,
@@ -23,8 +20,6 @@ std::string CheckRequest(const std::string& channel,
 std::string UpdateRequest(const std::string& baudrate,
                           const std::string& address, const std::string& param);
 std::string RestartRequest();
-// A request of `command` whose body after the command element is `rest`.
-std::string CommandRequest(const std::string& command, const std::string& rest);
 
 // The whole reply document for the requests above.
 std::string SuccessReply();
