@@ -3,10 +3,8 @@
 // and the commandResponse rendered. Each service's commands come from its
 // own profile.
 #include <Poco/AutoPtr.h>
-#include <Poco/DOM/DOMParser.h>
 #include <Poco/DOM/Document.h>
 #include <Poco/DOM/Element.h>
-#include <Poco/SAX/XMLReader.h>
 #include <Poco/XML/NamePool.h>
 #include <benchmark/benchmark.h>
 
@@ -100,17 +98,6 @@ constexpr char kCutShort[] =
 constexpr char kSuccess[] = "<status>SUCCESS</status>";
 constexpr char kFailure[] = "<status>FAILURE</status>";
 
-// The parser as ExecuteRequest sets it up for a request off the network.
-Poco::AutoPtr<Poco::XML::Document> ParseBody(const std::string& body) {
-  Poco::XML::DOMParser parser(nullptr);
-  parser.setEncoding("UTF-8");
-  parser.setFeature(Poco::XML::XMLReader::FEATURE_EXTERNAL_GENERAL_ENTITIES,
-                    false);
-  parser.setFeature(Poco::XML::XMLReader::FEATURE_EXTERNAL_PARAMETER_ENTITIES,
-                    false);
-  return parser.parseString(body);
-}
-
 // The request's command, made from `document` as ExecuteRequest makes it.
 std::shared_ptr<ReceiveRequestCommand> CommandOf(
     const ReceiveRequestCommandExecutor& executor,
@@ -129,7 +116,8 @@ void BM_ParseRequest(benchmark::State& state, const ProductProfile& profile,
   AnsweringDevice device(Connected(profile));
   const ReceiveRequestCommandExecutor executor(profile.commands, device);
   for (auto _ : state) {
-    Poco::AutoPtr<Poco::XML::Document> document = ParseBody(body);
+    Poco::AutoPtr<Poco::XML::Document> document =
+        ReceiveRequestCommandExecutor::ParseRequestBody(body);
     auto command = CommandOf(executor, *document);
     benchmark::DoNotOptimize(command);
   }
@@ -147,7 +135,8 @@ void BM_ExecuteCommand(benchmark::State& state, const ProductProfile& profile,
                        const std::string& body) {
   AnsweringDevice device(Connected(profile));
   const ReceiveRequestCommandExecutor executor(profile.commands, device);
-  Poco::AutoPtr<Poco::XML::Document> document = ParseBody(body);
+  Poco::AutoPtr<Poco::XML::Document> document =
+      ReceiveRequestCommandExecutor::ParseRequestBody(body);
   const auto check = CommandOf(executor, *document)->Execute();
   if (!check || check->GetReplyXml().find(kSuccess) == std::string::npos) {
     state.SkipWithError("the command does not succeed");

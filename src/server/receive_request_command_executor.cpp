@@ -25,19 +25,24 @@ ReceiveRequestCommandExecutor::ReceiveRequestCommandExecutor(
     const CommandTable& commands, DeviceSettingInterface& device)
     : commands_(commands), device_(device) {}
 
+Poco::AutoPtr<Poco::XML::Document>
+ReceiveRequestCommandExecutor::ParseRequestBody(const std::string& body) {
+  Poco::XML::DOMParser parser(nullptr);
+  parser.setEncoding("UTF-8");
+  // Requests come from the network: no entity may pull in a file or a
+  // URL. Expat's amplification limit stops entity-expansion bombs.
+  parser.setFeature(Poco::XML::XMLReader::FEATURE_EXTERNAL_GENERAL_ENTITIES,
+                    false);
+  parser.setFeature(Poco::XML::XMLReader::FEATURE_EXTERNAL_PARAMETER_ENTITIES,
+                    false);
+  return parser.parseString(body);
+}
+
 std::string ReceiveRequestCommandExecutor::ExecuteRequest(
     const std::string& body) const {
   std::string error;
   try {
-    Poco::XML::DOMParser parser(nullptr);
-    parser.setEncoding("UTF-8");
-    // Requests come from the network: no entity may pull in a file or a
-    // URL. Expat's amplification limit stops entity-expansion bombs.
-    parser.setFeature(Poco::XML::XMLReader::FEATURE_EXTERNAL_GENERAL_ENTITIES,
-                      false);
-    parser.setFeature(Poco::XML::XMLReader::FEATURE_EXTERNAL_PARAMETER_ENTITIES,
-                      false);
-    Poco::AutoPtr<Poco::XML::Document> document = parser.parseString(body);
+    Poco::AutoPtr<Poco::XML::Document> document = ParseRequestBody(body);
     Poco::XML::Node* command =
         document->getNodeByPath("/commandRequest/command");
     if (command != nullptr) {

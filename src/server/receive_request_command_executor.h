@@ -1,6 +1,8 @@
 #ifndef TOOL_SERVER_RECEIVE_REQUEST_COMMAND_EXECUTOR_H_
 #define TOOL_SERVER_RECEIVE_REQUEST_COMMAND_EXECUTOR_H_
 
+#include <Poco/AutoPtr.h>
+#include <Poco/DOM/Document.h>
 #include <Poco/DOM/Node.h>
 
 #include <memory>
@@ -31,6 +33,12 @@ class ReceiveRequestCommandExecutor {
   // reply with id "0" and code "400"; an unknown name becomes FAILURE
   // "command not found." with the request's id. Never throws.
   std::string ExecuteRequest(const std::string& body) const;
+
+  // `body` parsed as ExecuteRequest parses a request off the network: UTF-8,
+  // no external entities. Throws Poco::XML::XMLException when the body is
+  // not well-formed.
+  static Poco::AutoPtr<Poco::XML::Document> ParseRequestBody(
+      const std::string& body);
 
   // The command that `commandName` selects, or a FailedRequestCommand when
   // none does. Never empty.
