@@ -74,10 +74,10 @@ class ToolManager : public DeviceSettingInterface {
   // Starts everything, then sleeps in 500 ms steps until Stop has run
   // (called directly or through RequestStop, which is also how the
   // lifecheck's "Time over" ends the service); a stop ends the step at
-  // once. Returns true after an orderly
-  // stop, and at once when the manager is already running. Returns false when
-  // the start failed: what had been started is released again, the reason is
-  // logged at Fatal and kept for GetStartError.
+  // once. Returns true after an orderly stop, and at once when the manager
+  // is already running. Returns false when the start failed: what had been
+  // started is released again, the reason is logged at Fatal and kept for
+  // GetStartError.
   bool Run();
 
   // Releases the controllers, the lifecheck and the server, in that order,
