@@ -32,10 +32,12 @@ std::vector<uint8_t> ReadRecord(int socket) {
   return bytes;
 }
 
-// Waits up to `timeout` (forever when negative) for the connection to end:
-// the client closing its side, or the socket being shut down. True when it
-// ended or the socket failed.
-bool WaitForEnd(int socket, std::chrono::milliseconds timeout) {
+// Waits up to `timeout` (forever when negative) for `events` on `socket`, or
+// for a hang-up: the client closing the connection, or the socket being shut
+// down, which poll reports whatever `events` asks for. True when one came or
+// the socket failed.
+bool WaitForEvents(int socket, int16_t events,
+                   std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   while (true) {
     int waitMs = -1;
@@ -46,11 +48,26 @@ bool WaitForEnd(int socket, std::chrono::milliseconds timeout) {
       if (left.count() <= 0) return false;
       waitMs = static_cast<int>(left.count());
     }
-    pollfd wait = {socket, POLLRDHUP, 0};
+    pollfd wait = {socket, events, 0};
     const int ready = poll(&wait, 1, waitMs);
     if (ready < 0 && errno == EINTR) continue;
     if (ready != 0) return true;
   }
+}
+
+// Waits up to `timeout` (forever when negative) for the connection to end:
+// the client closing its side, or the socket being shut down. True when it
+// ended or the socket failed.
+bool WaitForEnd(int socket, std::chrono::milliseconds timeout) {
+  return WaitForEvents(socket, POLLRDHUP, timeout);
+}
+
+// Waits up to `timeout` for the client to close the connection or the
+// socket to be shut down. A client that has only shut down its writing side
+// may still read a reply, so that alone does not end the wait. True when the
+// connection ended or the socket failed.
+bool WaitForHangUp(int socket, std::chrono::milliseconds timeout) {
+  return WaitForEvents(socket, 0, timeout);
 }
 
 // The record as far as it has arrived, without taking it off the socket:
@@ -88,8 +105,9 @@ void WriteAll(int socket, const std::vector<uint8_t>& bytes) {
 }  // namespace
 
 ConnectionHandler::ConnectionHandler(ChannelTable* channels, FaultPlan* faults,
-                                     RecordLog* log)
-    : channels_(channels), faults_(faults), log_(log) {}
+                                     RecordLog* log,
+                                     std::chrono::milliseconds silence)
+    : channels_(channels), faults_(faults), log_(log), silence_(silence) {}
 
 void ConnectionHandler::Serve(int socket) {
   // A fault that leaves the record unread must be decided before reading;
@@ -123,7 +141,15 @@ void ConnectionHandler::Serve(int socket) {
       return;
     }
   }
-  SendReply(socket, record.channel, Answer(record));
+  const ReplyRecord reply = Answer(record);
+  // A real service reports that nobody answered only once the line has
+  // stayed quiet for its time-out. No lock is held here, so the wait paces
+  // this connection alone.
+  if (reply.status == kStatusNoAnswer && silence_.count() > 0 &&
+      WaitForHangUp(socket, silence_)) {
+    return;
+  }
+  SendReply(socket, record.channel, reply);
 }
 
 ReplyRecord ConnectionHandler::Answer(const AccessRecord& record) {

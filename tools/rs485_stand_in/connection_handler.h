@@ -1,6 +1,7 @@
 #ifndef TOOL_TOOLS_RS485_STAND_IN_CONNECTION_HANDLER_H_
 #define TOOL_TOOLS_RS485_STAND_IN_CONNECTION_HANDLER_H_
 
+#include <chrono>
 #include <cstdint>
 #include <vector>
 
@@ -16,18 +17,31 @@ namespace stand_in {
 // channel table and writes one reply record, unless the fault plan makes the
 // record meet a fault, which changes or withholds the reply.
 //
+// A command record that meets no fault and that no device answers (no device
+// on the channel, or the device stays silent) gets its "no answer" reply
+// (kStatusNoAnswer) only after `silence`, as from a real line that waits out
+// its time-out first; answered records, other statuses, port-setting records
+// and faults keep their own timing. The wait is the connection's own: it holds
+// no lock, so other connections, those of the same channel included, are
+// served meanwhile.
+//
 // Does not own the table, the plan or the log, which must outlive it. Serve
 // may run on several connection threads at once.
 class ConnectionHandler {
  public:
-  ConnectionHandler(ChannelTable* channels, FaultPlan* faults, RecordLog* log);
+  // A `silence` of zero or less sends every reply at once.
+  ConnectionHandler(ChannelTable* channels, FaultPlan* faults, RecordLog* log,
+                    std::chrono::milliseconds silence);
 
   // Reads exactly one access record from `socket` (the client keeps its side
   // open, so end of file is not waited for), then writes the reply. An
   // invalid record gets no reply at all. Socket errors end the exchange
   // quietly; the caller closes `socket` afterwards. Waits that a fault asks
   // for (hang, delay) end early once `socket` is shut down or the client
-  // closes its side.
+  // closes its side. The silence before a "no answer" reply ends early, with
+  // no reply written or logged, once `socket` is shut down or the client has
+  // closed the connection; a client that only shuts down its writing side
+  // still gets the reply, as from a real service.
   void Serve(int socket);
 
  private:
@@ -45,6 +59,7 @@ class ConnectionHandler {
   ChannelTable* const channels_;
   FaultPlan* const faults_;
   RecordLog* const log_;
+  const std::chrono::milliseconds silence_;
 };
 
 }  // namespace stand_in

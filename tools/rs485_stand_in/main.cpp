@@ -4,6 +4,7 @@
 #include <pthread.h>
 #include <signal.h>
 
+#include <chrono>
 #include <iostream>
 #include <string>
 #include <utility>
@@ -53,7 +54,9 @@ int main(int argc, char** argv) {
   }
   stand_in::ChannelTable channels(std::move(options.devices));
   stand_in::FaultPlan faults(std::move(options.faults));
-  stand_in::ConnectionHandler handler(&channels, &faults, &recordLog);
+  stand_in::ConnectionHandler handler(
+      &channels, &faults, &recordLog,
+      std::chrono::milliseconds(options.silenceMs));
   stand_in::StandInServer server(options.socketPath, &handler, options.refuse);
   if (!server.Start(&error)) {
     std::cerr << "rs485_stand_in: " << error << "\n";

@@ -3,6 +3,8 @@
 #include <optional>
 #include <utility>
 
+#include "rs485_stand_in/option_fields.h"
+
 namespace stand_in {
 namespace {
 
@@ -62,12 +64,22 @@ bool AddFault(const std::string& value, StandInOptions* options,
   return true;
 }
 
+bool SetSilence(const std::string& value, StandInOptions* options,
+                std::string* error) {
+  if (!ParseDecimal(value, kMaxSilenceMs, &options->silenceMs)) {
+    *error = "--silence-ms \"" + value +
+             "\" is not a decimal number of milliseconds from 0 to " +
+             std::to_string(kMaxSilenceMs);
+    return false;
+  }
+  return true;
+}
+
 // The options that take a value.
 constexpr Option kOptions[] = {
-    {"--socket", SetSocket},
-    {"--record-log", SetRecordLog},
-    {"--device", AddDevice},
-    {"--fault", AddFault},
+    {"--socket", SetSocket},      {"--record-log", SetRecordLog},
+    {"--device", AddDevice},      {"--fault", AddFault},
+    {"--silence-ms", SetSilence},
 };
 
 const Option* FindOption(const std::string& name) {
@@ -120,7 +132,7 @@ std::string StandInUsage() {
              "                      [--device CH:KIND[:ARGS]]...\n"
              "                      [--fault CH:MODE[:ARG][:skip=N][:count=M]]"
              "...\n"
-             "                      [--refuse]\n"
+             "                      [--silence-ms N] [--refuse]\n"
              "Answers the RS-485 communication service's socket records from\n"
              "simulated devices.\n"
              "  --socket PATH       socket to listen on (default\n"
@@ -149,6 +161,13 @@ std::string StandInUsage() {
          "                      when the device is silent; each faulted "
          "record is\n"
          "                      logged as \"fault ch=CH mode=MODE\"\n"
+         "  --silence-ms N      wait N milliseconds (0 to 60000, default 0) "
+         "before the\n"
+         "                      status 1 reply to a command that no device "
+         "answers, as\n"
+         "                      a line time-out does; answered commands and "
+         "faults keep\n"
+         "                      their timing\n"
          "  --refuse            refuse every connection (the socket file "
          "exists, nobody\n"
          "                      listens)\n"
