@@ -332,6 +332,8 @@ TEST_F(StandInTest, BadOptionsExitWithStatus2) {
       {"--fault", "1:hang", "--fault", "1:status:3"},
       {"--fault"},
       {"--refuse=yes"},
+      {"--silence-ms", "60001"},
+      {"--silence-ms=-1"},
   };
   for (const auto& arguments : cases) {
     SCOPED_TRACE(arguments.back());
@@ -343,7 +345,7 @@ TEST_F(StandInTest, BadOptionsExitWithStatus2) {
   EXPECT_FALSE(std::filesystem::exists(socketPath_));
 }
 
-TEST_F(StandInTest, HelpShowsFaultsAndRefuse) {
+TEST_F(StandInTest, HelpShowsFaultsSilenceAndRefuse) {
   Spawn({"--help"});
   EXPECT_EQ(WaitForExit(), 0);
   const std::string help = ReadFile(directory_ + "/stdout");
@@ -351,6 +353,7 @@ TEST_F(StandInTest, HelpShowsFaultsAndRefuse) {
             std::string::npos)
       << help;
   EXPECT_NE(help.find("other-address"), std::string::npos) << help;
+  EXPECT_NE(help.find("--silence-ms N"), std::string::npos) << help;
   EXPECT_NE(help.find("--refuse"), std::string::npos) << help;
 }
 
@@ -469,6 +472,111 @@ TEST_F(StandInTest, DelayGivesTheNormalReplyLate) {
   EXPECT_EQ(Status(reply), 0);
   EXPECT_EQ(Frame(reply), kProbe);
   EXPECT_EQ(ReadLines(logPath_).back(), "reply ch=3 status=0 frame=0a4605a3a1");
+}
+
+// The --silence-ms of the silence tests: long enough to tell from an
+// exchange answered at once, short enough to keep the tests quick.
+constexpr auto kSilence = std::chrono::milliseconds(250);
+const std::string kSilenceMs = std::to_string(kSilence.count());
+// The probe that "CH:weather:1:2:0" answers once its line is at baud code 3
+// and format 0x03.
+const Bytes kProbeOf1 = {0x01, 0x46, 0x05, 0xd2, 0x63};
+
+std::size_t CountStartingWith(const std::vector<std::string>& lines,
+                              const std::string& prefix) {
+  return static_cast<std::size_t>(std::count_if(
+      lines.begin(), lines.end(),
+      [&](const std::string& line) { return line.rfind(prefix, 0) == 0; }));
+}
+
+TEST_F(StandInTest, SilenceDelaysOnlyTheNoAnswerReply) {
+  Start({"--device", "1:echo", "--fault", "3:status:5", "--silence-ms",
+         kSilenceMs});
+  Bytes longFrame = AccessRecord(2, 1, kProbe);
+  Put(&longFrame, 287, 3997, 2);
+  auto begin = std::chrono::steady_clock::now();
+  EXPECT_EQ(Status(Exchange(AccessRecord(2, 1))), 0);
+  const Bytes answered = Exchange(AccessRecord(1, 1, kProbe));
+  EXPECT_EQ(Status(Exchange(longFrame)), 2);
+  // A fault keeps its own timing, even where no device answers.
+  EXPECT_EQ(Status(Exchange(AccessRecord(3, 1, kProbe))), 5);
+  EXPECT_LT(std::chrono::steady_clock::now() - begin, kSilence);
+  EXPECT_EQ(Status(answered), 0);
+  EXPECT_EQ(Frame(answered), kProbe);
+
+  begin = std::chrono::steady_clock::now();
+  const Bytes silent = Exchange(AccessRecord(2, 1, kProbe));
+  EXPECT_GE(std::chrono::steady_clock::now() - begin, kSilence);
+  ASSERT_EQ(silent.size(), kReplyHeader);
+  EXPECT_EQ(Status(silent), 1);
+  EXPECT_EQ(ReadLines(logPath_).back(), "reply ch=2 status=1 frame=");
+}
+
+TEST_F(StandInTest, SilentChannelsWaitInParallelWhileOthersAreAnswered) {
+  Start({"--device", "1:weather:1:2:0", "--device", "3:weather:1:2:0",
+         "--silence-ms", kSilenceMs});
+  // Channel 1's line is never set, so its sensor stays silent.
+  ASSERT_EQ(Status(Exchange(AccessRecord(3, 3, {}, 0x03))), 0);
+  const auto begin = std::chrono::steady_clock::now();
+  const int wrongLine = Connect();
+  Send(wrongLine, AccessRecord(1, 3, kProbeOf1));
+  const int noDevice = Connect();
+  Send(noDevice, AccessRecord(2, 3, kProbeOf1));
+  const int otherAddress = Connect();
+  Send(otherAddress, AccessRecord(3, 3, kProbe));
+  // Done with sending, as a client may be: the reply still comes.
+  shutdown(otherAddress, SHUT_WR);
+  ASSERT_TRUE(WaitUntil(
+      [&] { return CountStartingWith(ReadLines(logPath_), "command ") == 3; }));
+
+  // Channel 3 answers while its own unanswered frame still waits.
+  const auto answeredBegin = std::chrono::steady_clock::now();
+  const Bytes answered = Exchange(AccessRecord(3, 3, kProbeOf1));
+  EXPECT_LT(std::chrono::steady_clock::now() - answeredBegin, kSilence);
+  EXPECT_EQ(Frame(answered), kProbeOf1);
+  uint8_t byte = 0;
+  EXPECT_EQ(recv(otherAddress, &byte, 1, MSG_PEEK | MSG_DONTWAIT), -1);
+
+  for (const int socket : {wrongLine, noDevice, otherAddress}) {
+    const Bytes reply = ReceiveAll(socket);
+    EXPECT_GE(std::chrono::steady_clock::now() - begin, kSilence);
+    ASSERT_EQ(reply.size(), kReplyHeader);
+    EXPECT_EQ(Status(reply), 1);
+  }
+  // One after another, the three would have taken three silences.
+  EXPECT_LT(std::chrono::steady_clock::now() - begin, 3 * kSilence);
+  const std::vector<std::string> lines = ReadLines(logPath_);
+  EXPECT_TRUE(Contains(lines, "reply ch=1 status=1 frame="));
+  EXPECT_TRUE(Contains(lines, "reply ch=2 status=1 frame="));
+  EXPECT_TRUE(Contains(lines, "reply ch=3 status=1 frame="));
+}
+
+TEST_F(StandInTest, HangUpAndStopEndTheSilenceEarly) {
+  Start({"--silence-ms", "60000"});
+  const int leaving = Connect();
+  Send(leaving, AccessRecord(1, 1, kProbe));
+  const int waiting = Connect();
+  Send(waiting, AccessRecord(2, 1, kProbe));
+  ASSERT_TRUE(WaitUntil(
+      [&] { return CountStartingWith(ReadLines(logPath_), "command ") == 2; }));
+
+  // Each connection is served on a thread of its own, which ends with the
+  // wait.
+  const std::filesystem::path tasks = "/proc/" + std::to_string(pid_) + "/task";
+  const auto threads = [&] {
+    return std::distance(std::filesystem::directory_iterator(tasks),
+                         std::filesystem::directory_iterator());
+  };
+  const auto waitingThreads = threads();
+  close(leaving);
+  EXPECT_TRUE(WaitUntil([&] { return threads() == waitingThreads - 1; }));
+
+  const auto begin = std::chrono::steady_clock::now();
+  kill(pid_, SIGTERM);
+  EXPECT_EQ(WaitForExit(), 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(1));
+  EXPECT_TRUE(ReceiveAll(waiting).empty());
+  EXPECT_EQ(CountStartingWith(ReadLines(logPath_), "reply "), 0u);
 }
 
 TEST_F(StandInTest, TruncatedLengthAndOtherAddressAlterTheAnswer) {
