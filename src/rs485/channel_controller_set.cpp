@@ -34,8 +34,8 @@ void ChannelControllerSet::Release() {
     controller->Close();
     // A controller in use is closed by its operation, which holds it alive
     // until then and ends at once now.
-    std::unique_lock<std::mutex> lock(controller->GetSettingMutex(),
-                                      std::try_to_lock);
+    std::unique_lock<FairMutex> lock(controller->GetSettingMutex(),
+                                     std::try_to_lock);
     if (lock.owns_lock()) controller->StopLogging();
   }
 }

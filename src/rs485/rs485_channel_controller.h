@@ -12,6 +12,7 @@
 #include "rs485/channel_worker.h"
 #include "rs485/channel_worker_interface.h"
 #include "rs485/device_com_process_access_data.h"
+#include "rs485/fair_mutex.h"
 #include "rs485/rs485_access_request_callback.h"
 
 namespace tool {
@@ -49,8 +50,9 @@ class RS485ChannelController : public ChannelWorkerInterface,
 
   int GetChannelNo() const { return channelNo_; }
 
-  // Held by a device-setting operation for its whole length.
-  std::mutex& GetSettingMutex() { return settingMutex_; }
+  // Held by a device-setting operation for its whole length; operations
+  // waiting for it get it in the order in which they asked.
+  FairMutex& GetSettingMutex() { return settingMutex_; }
 
   // Opens a device-setting connection: prepares the access record with the
   // port parameters for `baudCode` and the data-bit, stop-bit and parity
@@ -93,7 +95,7 @@ class RS485ChannelController : public ChannelWorkerInterface,
   void OnDropped() override;
 
   const LoggerSettingXmlManager& settings_;
-  std::mutex settingMutex_;
+  FairMutex settingMutex_;
   // Set by the worker once the port-setting record is queued.
   Poco::Event portSettingQueued_;
   // Guards currentRequest_, which the worker thread (End) and the channel's
