@@ -225,6 +225,15 @@ bool ToolManager::DeviceSettingConnectionUntilSuccess(
                                                      sizelist);
 }
 
+int ToolManager::ProbeUntilAnswered(
+    const DeviceConnectionParams& params, const std::vector<int>& addresses,
+    const std::vector<const std::uint8_t*>& datalist,
+    const std::vector<int>& sizelist, const std::function<bool()>& keepGoing,
+    int* sent) {
+  return runner_.ProbeUntilAnswered(params, addresses, datalist, sizelist,
+                                    keepGoing, sent);
+}
+
 std::shared_ptr<ByteDataHolder> ToolManager::SendCommandDeviceSettingConnection(
     int channel, int address, int baudCode, const std::uint8_t* data,
     int length) {

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -118,6 +119,12 @@ class ToolManager : public DeviceSettingInterface {
       const DeviceConnectionParams& params,
       const std::vector<const std::uint8_t*>& datalist,
       const std::vector<int>& sizelist) override;
+  int ProbeUntilAnswered(const DeviceConnectionParams& params,
+                         const std::vector<int>& addresses,
+                         const std::vector<const std::uint8_t*>& datalist,
+                         const std::vector<int>& sizelist,
+                         const std::function<bool()>& keepGoing,
+                         int* sent) override;
 
   // Sends one frame of `length` bytes at `data` on the connection that the
   // calling device-setting operation holds open on `channel`, and blocks

@@ -14,6 +14,14 @@ bool DeviceSettingInterface::DeviceSettingConnectionUntilSuccess(
   return false;
 }
 
+int DeviceSettingInterface::ProbeUntilAnswered(
+    const DeviceConnectionParams&, const std::vector<int>&,
+    const std::vector<const std::uint8_t*>&, const std::vector<int>&,
+    const std::function<bool()>&, int* sent) {
+  *sent = 0;
+  return -1;
+}
+
 void DeviceSettingInterface::SetConnectedParams(const DeviceConnectionParams&) {
 }
 

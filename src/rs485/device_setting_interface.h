@@ -2,6 +2,7 @@
 #define TOOL_RS485_DEVICE_SETTING_INTERFACE_H_
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "rs485/device_connection_params.h"
@@ -40,6 +41,20 @@ class DeviceSettingInterface {
       const DeviceConnectionParams& params,
       const std::vector<const std::uint8_t*>& datalist,
       const std::vector<int>& sizelist);
+
+  // Opens one device-setting connection at the line settings of `params`
+  // and probes over it: sends frame i (entry i of `datalist`, of entry i of
+  // `sizelist` bytes) to `addresses[i]`, in order, until one is answered
+  // well as `params.checkKind` judges. `keepGoing` is asked before each
+  // frame; false ends the probing there. Returns the index of the frame
+  // answered well, or -1, and sets `*sent` to the number of frames that
+  // went out. -1 with nothing sent for empty or unequal lists, an unknown
+  // channel or a connection that cannot be opened.
+  virtual int ProbeUntilAnswered(
+      const DeviceConnectionParams& params, const std::vector<int>& addresses,
+      const std::vector<const std::uint8_t*>& datalist,
+      const std::vector<int>& sizelist, const std::function<bool()>& keepGoing,
+      int* sent);
 
   // The line settings under which the device last answered a connection
   // check, and those an update last set. Both start with channel 0, which

@@ -81,19 +81,10 @@ bool DeviceSettingRunner::Run(const char* name, bool untilSuccess,
   const std::shared_ptr<RS485ChannelController> controller =
       controllers_.Get(channel);
   if (!controller) return false;
-  std::lock_guard<std::mutex> lock(controller->GetSettingMutex());
+  std::lock_guard<FairMutex> lock(controller->GetSettingMutex());
 
-  const PortComParams codes =
-      GetPortComParams(static_cast<unsigned>(params.param));
-  const int baudCode = BaudCode(params.baudrate);
-  try {
-    controller->StartLogging(channel, baudCode, address, codes.dataBit,
-                             codes.stopBit, codes.parity);
-  } catch (const Poco::Exception& e) {
-    LoggerLog::Error(
-        kTag, operation + " connection failed. [" + e.displayText() + "]");
-    return false;
-  }
+  int baudCode = 0;
+  if (!Open(*controller, params, operation, &baudCode)) return false;
   bool result = false;
   for (std::size_t i = 0; i < datalist.size(); ++i) {
     const std::shared_ptr<ByteDataHolder> reply = SendCommand(
@@ -104,13 +95,7 @@ bool DeviceSettingRunner::Run(const char* name, bool untilSuccess,
       if (untilSuccess) continue;
       break;
     }
-    auto sent = std::make_shared<ByteDataHolder>(sizelist[i]);
-    if (datalist[i] != nullptr) {
-      std::copy(datalist[i], datalist[i] + sent->GetSize(), sent->GetData());
-    }
-    if (SendDeviceSettingCommandResult(sent, params.checkKind,
-                                       modbusCompareLength_)
-            .CheckReceivedData(reply)) {
+    if (Judge(params, datalist[i], sizelist[i], reply)) {
       LoggerLog::Debug(kTag, "### send data response OK");
       result = true;
       if (untilSuccess) break;
@@ -122,6 +107,84 @@ bool DeviceSettingRunner::Run(const char* name, bool untilSuccess,
   }
   controller->StopLogging();
   return result;
+}
+
+int DeviceSettingRunner::ProbeUntilAnswered(
+    const DeviceConnectionParams& params, const std::vector<int>& addresses,
+    const std::vector<const std::uint8_t*>& datalist,
+    const std::vector<int>& sizelist, const std::function<bool()>& keepGoing,
+    int* sent) {
+  const std::string operation = "ProbeUntilAnswered";
+  const int channel = params.channel;
+  *sent = 0;
+  LoggerLog::DebugFormat(kTag, "%s call ch:%d, probes:%d", operation, channel,
+                         static_cast<int>(datalist.size()));
+  if (datalist.empty() || datalist.size() != sizelist.size() ||
+      datalist.size() != addresses.size()) {
+    LoggerLog::Error(
+        kTag,
+        Poco::format("%s probe lists empty or not equal data:%d, size:%d, "
+                     "address:%d",
+                     operation, static_cast<int>(datalist.size()),
+                     static_cast<int>(sizelist.size()),
+                     static_cast<int>(addresses.size())));
+    return -1;
+  }
+  const std::shared_ptr<RS485ChannelController> controller =
+      controllers_.Get(channel);
+  if (!controller) return -1;
+  // One line setting at a time: between two calls, operations waiting for
+  // the channel get their turn.
+  std::lock_guard<FairMutex> lock(controller->GetSettingMutex());
+  int baudCode = 0;
+  if (!Open(*controller, params, operation, &baudCode)) return -1;
+  int answered = -1;
+  for (std::size_t i = 0; i < datalist.size(); ++i) {
+    if (keepGoing && !keepGoing()) break;
+    ++*sent;
+    const std::shared_ptr<ByteDataHolder> reply = SendCommand(
+        *controller, channel, addresses[i], baudCode, datalist[i], sizelist[i]);
+    if (!reply) {
+      LoggerLog::Debug(kTag, "### received data null");
+    } else if (Judge(params, datalist[i], sizelist[i], reply)) {
+      LoggerLog::Debug(kTag, "### send data response OK");
+      answered = static_cast<int>(i);
+      break;
+    } else {
+      LoggerLog::Debug(kTag, "### send data response error");
+    }
+  }
+  controller->StopLogging();
+  return answered;
+}
+
+bool DeviceSettingRunner::Open(RS485ChannelController& controller,
+                               const DeviceConnectionParams& params,
+                               const std::string& operation, int* baudCode) {
+  const PortComParams codes =
+      GetPortComParams(static_cast<unsigned>(params.param));
+  *baudCode = BaudCode(params.baudrate);
+  try {
+    controller.StartLogging(params.channel, *baudCode, params.address,
+                            codes.dataBit, codes.stopBit, codes.parity);
+  } catch (const Poco::Exception& e) {
+    LoggerLog::Error(
+        kTag, operation + " connection failed. [" + e.displayText() + "]");
+    return false;
+  }
+  return true;
+}
+
+bool DeviceSettingRunner::Judge(
+    const DeviceConnectionParams& params, const std::uint8_t* data, int length,
+    const std::shared_ptr<ByteDataHolder>& reply) const {
+  auto sent = std::make_shared<ByteDataHolder>(length);
+  if (data != nullptr) {
+    std::copy(data, data + sent->GetSize(), sent->GetData());
+  }
+  return SendDeviceSettingCommandResult(sent, params.checkKind,
+                                        modbusCompareLength_)
+      .CheckReceivedData(reply);
 }
 
 std::shared_ptr<ByteDataHolder>

@@ -2,7 +2,9 @@
 #define TOOL_RS485_DEVICE_SETTING_RUNNER_H_
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "rs485/byte_data_holder.h"
@@ -49,6 +51,14 @@ class DeviceSettingRunner {
       const std::vector<const std::uint8_t*>& datalist,
       const std::vector<int>& sizelist);
 
+  // As DeviceSettingInterface says. Unanswered probes are expected and
+  // logged at Debug only.
+  int ProbeUntilAnswered(const DeviceConnectionParams& params,
+                         const std::vector<int>& addresses,
+                         const std::vector<const std::uint8_t*>& datalist,
+                         const std::vector<int>& sizelist,
+                         const std::function<bool()>& keepGoing, int* sent);
+
   // Sends one frame of `length` bytes at `data` on the connection that the
   // calling device-setting operation holds open on `channel`, and blocks
   // until the service has answered. Returns the reply bytes, or empty when
@@ -70,6 +80,15 @@ class DeviceSettingRunner {
            const DeviceConnectionParams& params,
            const std::vector<const std::uint8_t*>& datalist,
            const std::vector<int>& sizelist);
+  // Opens the device-setting connection of `params` on `controller` and
+  // sets `*baudCode` to the service's baud-rate code; false, logged, when
+  // the connection cannot be opened.
+  bool Open(RS485ChannelController& controller,
+            const DeviceConnectionParams& params, const std::string& operation,
+            int* baudCode);
+  // Whether `reply` answers the `length` bytes at `data` well.
+  bool Judge(const DeviceConnectionParams& params, const std::uint8_t* data,
+             int length, const std::shared_ptr<ByteDataHolder>& reply) const;
   std::shared_ptr<ByteDataHolder> SendCommand(
       RS485ChannelController& controller, int channel, int address,
       int baudCode, const std::uint8_t* data, int length);
