@@ -31,6 +31,17 @@ const TagField<CheckConnectionRequestCommand>
         {"5", " param_:", &CheckConnectionRequestCommand::param_},
 };
 
+std::shared_ptr<ByteDataHolder> CheckConnectionRequestCommand::CreateProbe(
+    int checkKind, const std::string& addressText) {
+  if (checkKind != SendDeviceSettingCommandResult::kCompowayF) {
+    return ModbusCommand::CreateCommand(RequestTemplate::Fill(
+        kModbusTemplate,
+        {HexUtil::IntToHexText(StringUtil::StringToInt(addressText))}));
+  }
+  return CompowayCommand::CreateCommand(
+      RequestTemplate::Fill(kCompowayTemplate, {addressText}));
+}
+
 std::shared_ptr<SendReplyCommand> CheckConnectionRequestCommand::Execute() {
   if (!ReadRequestItems(kTag)) return CreateFailedReply(kTag);
   const int channel = StringUtil::StringToInt(ch_);
@@ -40,14 +51,10 @@ std::shared_ptr<SendReplyCommand> CheckConnectionRequestCommand::Execute() {
   const int checkKind = StringUtil::StringToInt(protocol_);
 
   // The CompoWay/F node field carries the address text as it came.
-  const auto probe =
-      checkKind != SendDeviceSettingCommandResult::kCompowayF
-          ? ModbusCommand::CreateCommand(RequestTemplate::Fill(
-                kModbusTemplate, {HexUtil::IntToHexText(address)}))
-          : CompowayCommand::CreateCommand(
-                RequestTemplate::Fill(kCompowayTemplate, {address_}));
   FrameList frames;
-  if (!QueueFrame(frames, probe, kTag)) return CreateFailedReply(kTag);
+  if (!QueueFrame(frames, CreateProbe(checkKind, address_), kTag)) {
+    return CreateFailedReply(kTag);
+  }
 
   const DeviceConnectionParams params = {checkKind, channel, baudrate, address,
                                          param};

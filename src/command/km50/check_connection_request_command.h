@@ -27,6 +27,13 @@ class CheckConnectionRequestCommand : public ReceiveRequestCommand {
   // "4" (address) or "5" (serial parameters); other tags are ignored.
   void SetTagValue(const std::string& tag, const std::string& value) override;
 
+  // The probe for the KM50 at `addressText` (the node field's text as
+  // given, or the slave address as a number) as command bytes: the
+  // CompoWay/F echoback test when `checkKind` is CompoWay/F, the Modbus
+  // Diagnostics echo otherwise. Empty when it cannot be built.
+  static std::shared_ptr<ByteDataHolder> CreateProbe(
+      int checkKind, const std::string& addressText);
+
  private:
   // Which member each tag fills.
   static const TagField<CheckConnectionRequestCommand> kTagFields[5];

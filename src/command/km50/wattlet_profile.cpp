@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "command/km50/check_connection_request_command.h"
+#include "command/km50/scan_request_command.h"
 #include "command/km50/update_setting_request_command.h"
 #include "rs485/send_device_setting_command_result.h"
 
@@ -15,6 +16,7 @@ namespace {
 constexpr CommandEntry kCommands[] = {
     {"CheckConnectionForKM50", MakeCommand<CheckConnectionRequestCommand>},
     {"UpdateSettingsForKM50", MakeCommand<UpdateSettingRequestCommand>},
+    {"ScanForKM50", MakeCommand<ScanRequestCommand>},
 };
 
 // The KM50's serial-parameter settings 0 to 11 as the service's data-bit,

@@ -25,10 +25,10 @@ std::shared_ptr<SendReplyCommand> CheckConnectionRequestCommand::Execute() {
   const int baudrate = StringUtil::StringToInt(baudrate_);
   const int param = StringUtil::StringToInt(param_);
 
-  const auto probe = ModbusCommand::CreateCommand(
-      RequestTemplate::Fill(kProbeTemplate, {HexUtil::IntToHexText(address)}));
   FrameList frames;
-  if (!QueueFrame(frames, probe, kTag)) return CreateFailedReply(kTag);
+  if (!QueueFrame(frames, CreateProbe(address), kTag)) {
+    return CreateFailedReply(kTag);
+  }
 
   const DeviceConnectionParams params = {
       SendDeviceSettingCommandResult::kModbus, channel, baudrate, address,
@@ -38,6 +38,12 @@ std::shared_ptr<SendReplyCommand> CheckConnectionRequestCommand::Execute() {
   LoggerLog::DebugFormat(kTag, "### %d, %d, %d, %d,", channel, address,
                          baudrate, param);
   return CreateSuccessReply(kTag);
+}
+
+std::shared_ptr<ByteDataHolder> CheckConnectionRequestCommand::CreateProbe(
+    int address) {
+  return ModbusCommand::CreateCommand(
+      RequestTemplate::Fill(kProbeTemplate, {HexUtil::IntToHexText(address)}));
 }
 
 const TagField<CheckConnectionRequestCommand>

@@ -25,6 +25,10 @@ class CheckConnectionRequestCommand : public ReceiveRequestCommand {
   // "4" (serial parameters); other tags are ignored.
   void SetTagValue(const std::string& tag, const std::string& value) override;
 
+  // The probe (Report Slave ID) for slave `address`, as command bytes;
+  // empty when it cannot be built.
+  static std::shared_ptr<ByteDataHolder> CreateProbe(int address);
+
  private:
   // Which member each tag fills.
   static const TagField<CheckConnectionRequestCommand> kTagFields[4];

@@ -5,6 +5,7 @@
 
 #include "command/weather/check_connection_request_command.h"
 #include "command/weather/restart_request_command.h"
+#include "command/weather/scan_request_command.h"
 #include "command/weather/update_setting_request_command.h"
 #include "rs485/send_device_setting_command_result.h"
 
@@ -18,6 +19,7 @@ constexpr CommandEntry kCommands[] = {
     {"UpdateSettingsForWeatherSensor",
      MakeCommand<UpdateSettingRequestCommand>},
     {"RestartForWeatherSensor", MakeCommand<RestartRequestCommand>},
+    {"ScanForWeatherSensor", MakeCommand<ScanRequestCommand>},
 };
 
 // The sensor's serial-parameter settings 0 to 3 as the service's data-bit,
