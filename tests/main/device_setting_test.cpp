@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "command/weather/check_connection_request_command.h"
 #include "command/weather/skylet_profile.h"
 #include "main/tool_manager.h"
 #include "rs485/com_service_test.h"
@@ -114,6 +115,48 @@ TEST_F(DeviceSettingTest, UntilSuccessStopsAtTheFirstGoodReply) {
 TEST_F(DeviceSettingTest, UntilSuccessSendsEveryFrameWhenNoneIsAnswered) {
   service_.AnswerCommands({Stranger(), NoAnswer(), Stranger()});
   EXPECT_FALSE(Connect({kProbe, kProbe, kProbe}, true));
+  EXPECT_EQ(service_.CommandFrames().size(), 3u);
+}
+
+TEST_F(DeviceSettingTest, ProbesEachAddressOverOneConnectionUntilOneAnswers) {
+  std::vector<Bytes> frames;
+  for (int address : {5, 6, 7}) {
+    const auto probe =
+        skylet::CheckConnectionRequestCommand::CreateProbe(address);
+    frames.emplace_back(probe->GetData(), probe->GetData() + probe->GetSize());
+  }
+  std::vector<const std::uint8_t*> datalist;
+  std::vector<int> sizelist;
+  for (const Bytes& frame : frames) {
+    datalist.push_back(frame.data());
+    sizelist.push_back(static_cast<int>(frame.size()));
+  }
+  const DeviceConnectionParams params = {kModbus, 1, 2, 5, 0};
+  int sent = 0;
+  service_.AnswerCommands({NoAnswer(), Echo(frames[1]), Echo(frames[2])});
+  EXPECT_EQ(
+      manager_.ProbeUntilAnswered(
+          params, {5, 6, 7}, datalist, sizelist, [] { return true; }, &sent),
+      1);
+  EXPECT_EQ(sent, 2);
+  EXPECT_THAT(service_.CommandFrames(), ElementsAre(frames[0], frames[1]));
+  EXPECT_EQ(service_.Records().size(), 3u);  // one port setting, two probes
+  EXPECT_EQ(manager_.GetChannelController(1)->GetAccessData(), nullptr);
+
+  // Asked before each probe, the callback ends the probing at once.
+  int asked = 0;
+  service_.AnswerCommands({NoAnswer(), NoAnswer(), NoAnswer()});
+  EXPECT_EQ(manager_.ProbeUntilAnswered(
+                params, {5, 6, 7}, datalist, sizelist,
+                [&asked] { return ++asked < 2; }, &sent),
+            -1);
+  EXPECT_EQ(sent, 1);
+  EXPECT_EQ(service_.CommandFrames().size(), 3u);
+  // Lists that do not match send nothing.
+  EXPECT_EQ(manager_.ProbeUntilAnswered(
+                params, {5, 6}, datalist, sizelist, [] { return true; }, &sent),
+            -1);
+  EXPECT_EQ(sent, 0);
   EXPECT_EQ(service_.CommandFrames().size(), 3u);
 }
 

@@ -102,6 +102,28 @@ TEST(ReplyDocumentTest, EmptyPointersLeaveTheDocumentUnchanged) {
   EXPECT_EQ(Reply(true, "1", nullptr, nullptr), Reply(true, "1"));
 }
 
+TEST(ReplyDocumentTest, SimpleElementsCarryTheirAttributesEscaped) {
+  auto device = std::make_shared<SimpleElement>("device", "");
+  device->SetAttribute("channel", "1");
+  device->SetAttribute("address", "5");
+  device->SetAttribute("channel", "2");  // replaces the first value
+  device->SetAttribute("note", "a<b & \"c\"");
+  auto data = std::make_shared<ResponseDataElement>();
+  data->AddChild(device);
+  const std::string reply = Reply(false, "3", nullptr, data);
+  EXPECT_NE(reply.find("<device address=\"5\" channel=\"2\" "
+                       "note=\"a&lt;b &amp; &quot;c&quot;\"/>"),
+            std::string::npos)
+      << reply;
+  Poco::XML::DOMParser parser;
+  Poco::AutoPtr<Poco::XML::Document> document = parser.parseString(reply);
+  EXPECT_EQ(document->documentElement()
+                ->getChildElement("responseData")
+                ->getChildElement("device")
+                ->getAttribute("note"),
+            "a<b & \"c\"");
+}
+
 TEST(ReplyDocumentTest, ResponseDataCarriesACopiedTree) {
   auto tree = std::make_unique<XmlNode>("settings");
   tree->children_.push_back(std::make_unique<XmlNode>("baud"));
