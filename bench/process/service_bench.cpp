@@ -2,15 +2,16 @@
 // stand-in, each run in fresh fixed directories inside private mount and
 // network namespaces, as the process tests run them. Prints, for both
 // services, the time a device check adds to the socket exchanges it needs,
-// the idle memory and CPU, the speed-up of three channels over one and the
-// start and stop times, as medians over repeated rounds with their spread.
+// the idle memory and CPU, the speed-up of three channels over one, the
+// probe rate of a device scan on one channel and on three, and the start
+// and stop times, as medians over repeated rounds with their spread.
 //
 // The figures of one round are taken alternately for the two services, and
 // within a round the direct socket exchanges (the floor) alternate with the
 // HTTP checks, so that a drift of the machine hits both sides alike.
 //
-//   service_bench [--rounds N] [--samples N] [--idle-seconds N] [--quick]
-//                 [--memory-only]
+//   service_bench [--rounds N] [--samples N] [--idle-seconds N]
+//                 [--scan-addresses N] [--quick] [--memory-only]
 #include <dirent.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -64,6 +65,9 @@ struct Options {
   int samples = 400;  // checks (and floor exchanges) per round
   int idleSeconds = 10;
   int speedupChecks = 20;  // checks per client in the speed-up figure
+  // Addresses probed per channel in the scan figures: each probe waits out
+  // the whole silence, so ten take about five seconds.
+  int scanAddresses = 10;
   bool memoryOnly = false;
 };
 
@@ -76,6 +80,11 @@ struct Service {
   std::function<std::string(int channel)> device;
   // The body of a check of the device on `channel`.
   std::function<std::string(int channel)> check;
+  // The body of a scan of `channels` over `addresses` (item lists such as
+  // "1,2,3" and "1-10") with one line setting.
+  std::function<std::string(const std::string& channels,
+                            const std::string& addresses)>
+      scan;
   // The frame that check sends.
   std::vector<std::uint8_t> frame;
   int baudSetting;
@@ -109,6 +118,10 @@ std::vector<Service> Services(int skylet, int wattlet) {
              "CheckConnectionForWeatherSensor",
              RequestItems({std::to_string(channel), "2", "10", "0"}));
        },
+       [](const std::string& channels, const std::string& addresses) {
+         return CommandRequest("ScanForWeatherSensor",
+                               RequestItems({channels, "2", addresses, "0"}));
+       },
        SkyletFrame(), 2, 0},
       {"Wattlet", &wattlet::kWattletProfile, wattlet,
        [](int channel) {
@@ -118,6 +131,10 @@ std::vector<Service> Services(int skylet, int wattlet) {
          return CommandRequest(
              "CheckConnectionForKM50",
              RequestItems({std::to_string(channel), "0", "3", "1", "4"}));
+       },
+       [](const std::string& channels, const std::string& addresses) {
+         return CommandRequest(
+             "ScanForKM50", RequestItems({channels, "0", "3", addresses, "4"}));
        },
        WattletFrame(), 3, 4},
   };
@@ -303,6 +320,8 @@ struct Round {
   double speedup = 0;
   double oneChannelSeconds = 0;
   double threeChannelSeconds = 0;
+  double scanProbesPerSecond = 0;  // one channel, per second of wall time
+  double scanSpeedup = 0;          // three channels' probe rate over one's
 };
 
 // Starts `service` into `*process` and measures exec to port 8084
@@ -371,6 +390,44 @@ double ThreeClients(const Service& service, int checks, bool spread) {
 bool Fail(const char* service, const std::string& what) {
   std::fprintf(stderr, "%s: %s\n", service, what.c_str());
   return false;
+}
+
+// The silence of a real communication service before it reports that no
+// device answered: its line time-out.
+constexpr char kLineSilenceMs[] = "500";
+
+// The number in attribute `name` of the reply's scan element, or -1.
+double ScanAttribute(const std::string& body, const std::string& name) {
+  const std::size_t scan = body.find("<scan ");
+  if (scan == std::string::npos) return -1;
+  const std::size_t at = body.find(" " + name + "=\"", scan);
+  if (at == std::string::npos) return -1;
+  return std::atof(body.c_str() + at + name.size() + 3);
+}
+
+// Scans the `channelCount` channels of the item list `channels`, each over
+// addresses 1 to `addresses`, where no device answers. Probes per second of
+// the wall time of the whole HTTP exchange, which is what a client waits;
+// 0 when the reply is not that of a full scan that found nothing.
+double ScanProbesPerSecond(const Service& service, const std::string& channels,
+                           int channelCount, int addresses) {
+  const std::string body =
+      PostRequest(service.scan(channels, "1-" + std::to_string(addresses)));
+  const Clock::time_point begin = Clock::now();
+  // The service's own budget (120 s) ends a scan long before this.
+  const testing::HttpReply reply =
+      HttpExchange(body, std::chrono::seconds(150));
+  const double seconds =
+      std::chrono::duration<double>(Clock::now() - begin).count();
+  const double probes = ScanAttribute(reply.body, "probes");
+  if (reply.status != 200 ||
+      reply.body.find("complete=\"true\"") == std::string::npos ||
+      reply.body.find("<device ") != std::string::npos ||
+      probes != channelCount * addresses) {
+    std::fprintf(stderr, "unexpected scan reply: %s\n", reply.body.c_str());
+    return 0;
+  }
+  return probes / seconds;
 }
 
 bool MeasureRound(const Service& service, const Options& options,
@@ -475,6 +532,32 @@ bool MeasureRound(const Service& service, const Options& options,
     if (round->restopMs < 0) return Fail(service.name, "did not stop in order");
     if (!standIn.Stop()) return Fail(service.name, "stand-in did not stop");
   }
+  {
+    // No device at all, and every unanswered probe waits out the line's
+    // silence: the scan's rate is then set by the line, not by the machine.
+    StandInProcess standIn("silent-stand-in", {},
+                           {"--silence-ms", kLineSilenceMs});
+    if (!standIn.Start()) return Fail(service.name, "stand-in did not start");
+    std::optional<ServiceProcess> process;
+    double startMs = 0;
+    if (!StartService(service, &process, &startMs))
+      return Fail(service.name, "did not start");
+    // A scan of a channel that does not exist is refused at once, with
+    // nothing sent: it tells when the server takes requests.
+    const std::string refused = PostRequest(service.scan("9", "1"));
+    for (int i = 0; i < 100 && HttpExchange(refused).status != 200; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    const int addresses = options.scanAddresses;
+    const double one = ScanProbesPerSecond(service, "1", 1, addresses);
+    const double three = ScanProbesPerSecond(service, "1,2,3", 3, addresses);
+    if (one <= 0 || three <= 0) return Fail(service.name, "a scan failed");
+    round->scanProbesPerSecond = one;
+    round->scanSpeedup = three / one;
+    if (StopService(*process) < 0)
+      return Fail(service.name, "did not stop in order");
+    if (!standIn.Stop()) return Fail(service.name, "stand-in did not stop");
+  }
   return true;
 }
 
@@ -514,9 +597,10 @@ void Report(const std::vector<Service>& services,
   if (!options.memoryOnly) {
     std::printf(
         ", %d checks and %d floor exchanges per round, idle CPU over "
-        "%d s, %d checks per client for the speed-up",
+        "%d s, %d checks per client for the speed-up, scans of %d "
+        "addresses per channel with %s ms of silence per probe",
         options.samples, options.samples, options.idleSeconds,
-        options.speedupChecks);
+        options.speedupChecks, options.scanAddresses, kLineSilenceMs);
   }
   std::printf("; median over the rounds (min-max)\n\n| figure |");
   for (const Service& service : services) std::printf(" %s |", service.name);
@@ -570,6 +654,12 @@ void Report(const std::vector<Service>& services,
     PrintRow(
         "three clients on three channels vs one, 20 ms device (x)", rounds,
         [](const Round& r) { return r.speedup; }, "%.2f");
+    PrintRow(
+        "scan of one channel, 500 ms silence (probes per second)", rounds,
+        [](const Round& r) { return r.scanProbesPerSecond; }, "%.3f");
+    PrintRow(
+        "scan of three channels vs one, 500 ms silence, probe rate (x)", rounds,
+        [](const Round& r) { return r.scanSpeedup; }, "%.3f");
   }
   PrintRow(
       "start, exec to port 8084 listening (ms)", rounds,
@@ -621,6 +711,8 @@ bool ParseOptions(int argc, char** argv, Options* options) {
       options->samples = 20;
       options->idleSeconds = 1;
       options->speedupChecks = 3;
+      // Two scans of a second each per service.
+      options->scanAddresses = 2;
     } else if (name == "--memory-only") {
       options->memoryOnly = true;
     } else if (name == "--rounds") {
@@ -629,6 +721,8 @@ bool ParseOptions(int argc, char** argv, Options* options) {
       if (!number(&options->samples)) return false;
     } else if (name == "--idle-seconds") {
       if (!number(&options->idleSeconds)) return false;
+    } else if (name == "--scan-addresses") {
+      if (!number(&options->scanAddresses)) return false;
     } else {
       return false;
     }
@@ -646,7 +740,7 @@ int main(int argc, char** argv) {
   if (!tool::bench::ParseOptions(argc, argv, &options)) {
     std::fprintf(stderr,
                  "usage: %s [--rounds N] [--samples N] [--idle-seconds N] "
-                 "[--quick] [--memory-only]\n",
+                 "[--scan-addresses N] [--quick] [--memory-only]\n",
                  argv[0]);
     return 2;
   }
