@@ -28,6 +28,7 @@ using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using ::testing::Not;
 using ::testing::StartsWith;
 
 // What a scan asks for, as the items' text; an empty field leaves its item
@@ -66,6 +67,16 @@ std::string Framed(const std::string& text) {
   return hex + Hex2(static_cast<int>(bcc));
 }
 
+// A malformed request item and the range its message names; `otherTag`,
+// when not empty, adds an item that narrows the range.
+struct BadItem {
+  const char* tag;
+  const char* value;
+  const char* allowed;
+  const char* otherTag = "";
+  const char* otherValue = "";
+};
+
 // How one service's scan is asked for and what it sends.
 struct ScanService {
   const Deliverable* deliverable;
@@ -97,6 +108,8 @@ struct ScanService {
   int stopSignal;
   // The service's kind of line: what the device-found log line says.
   int kind;
+  // Items the service refuses, each alone (or with its other item).
+  std::vector<BadItem> badItems;
 };
 
 void PrintTo(const ScanService& service, std::ostream* out) {
@@ -150,6 +163,24 @@ const ScanService kSkyletScan = {
     },
     SIGTERM,
     1,
+    {
+        {"1", "0", "1-3"},
+        {"1", "4", "1-3"},
+        {"1", "1,x", "1-3"},
+        {"1", "3-1", "1-3"},
+        {"2", "5", "0-4"},
+        {"2", "-1", "0-4"},
+        {"2", "2.0", "0-4"},
+        {"3", "0", "1-247"},
+        {"3", "248", "1-247"},
+        {"3", "1-", "1-247"},
+        {"3", "5-3", "1-247"},
+        {"3", "1234567", "1-247"},
+        {"4", "4", "0-3"},
+        {"4", "one", "0-3"},
+        {"5", "0", "1-600"},
+        {"5", "601", "1-600"},
+    },
 };
 
 const ScanService kWattletScan = {
@@ -190,6 +221,23 @@ const ScanService kWattletScan = {
     },
     SIGUSR1,
     0,
+    {
+        {"1", "0", "1-3"},
+        {"1", "4", "1-3"},
+        {"1", "2-1", "1-3"},
+        {"2", "2", "0-1"},
+        {"2", "x", "0-1"},
+        {"3", "6", "0-5"},
+        {"3", "5-4", "0-5"},
+        {"4", "248", "0-247"},
+        // CompoWay/F alone carries nodes up to 99 only.
+        {"4", "100", "0-99", "2", "0"},
+        {"4", "1,,2", "0-247"},
+        {"5", "12", "0-11"},
+        {"5", "0x1", "0-11"},
+        {"6", "0", "1-600"},
+        {"6", "601", "1-600"},
+    },
 };
 
 // An element's attributes by name, whatever order the writer chose.
@@ -243,6 +291,39 @@ ScanReply ParseScanReply(const std::string& body) {
     reply.detail = match.str();
   }
   return reply;
+}
+
+// The code and the message of a detail element, its text unescaped.
+std::string Unescaped(std::string text) {
+  const std::pair<const char*, const char*> entities[] = {{"&quot;", "\""},
+                                                          {"&lt;", "<"},
+                                                          {"&gt;", ">"},
+                                                          {"&apos;", "'"},
+                                                          {"&amp;", "&"}};
+  for (const auto& [entity, character] : entities) {
+    for (std::size_t at = text.find(entity); at != std::string::npos;
+         at = text.find(entity, at + 1)) {
+      text.replace(at, std::string(entity).size(), character);
+    }
+  }
+  return text;
+}
+
+std::string DetailPart(const std::string& detail, const std::string& tag) {
+  std::smatch match;
+  if (!std::regex_search(detail, match,
+                         std::regex("<" + tag + ">([^<]*)</" + tag + ">"))) {
+    return "";
+  }
+  return Unescaped(match[1]);
+}
+
+std::string DetailCode(const std::string& detail) {
+  return DetailPart(detail, "code");
+}
+
+std::string DetailMessage(const std::string& detail) {
+  return DetailPart(detail, "message");
 }
 
 class ScanCommandTest : public DeviceCommandTest,
@@ -608,6 +689,60 @@ TEST_P(ScanCommandTest, ScanThenUpdateGoesToTheDeviceFound) {
   EXPECT_EQ(
       sent[scanned + 1],
       "command ch=2 frame=" + service_.firstUpdateFrame(4, newBaud, param));
+}
+
+TEST_P(ScanCommandTest, MalformedItemAnswers400NamingItAndSendsNothing) {
+  const std::string log = Start(
+      {service_.device(1, 1, service_.baudOrder[0], service_.paramOrder[0])});
+  for (const BadItem& bad : service_.badItems) {
+    SCOPED_TRACE(std::string("item ") + bad.tag + " \"" + bad.value + "\"");
+    std::string items = "<requestData>";
+    if (*bad.otherTag != '\0') {
+      items += std::string("<item x=\"") + bad.otherTag + "\">" +
+               bad.otherValue + "</item>";
+    }
+    items += std::string("<item x=\"") + bad.tag + "\">" + bad.value +
+             "</item></requestData>";
+    const ScanReply reply =
+        ParseScanReply(Post(CommandRequest(service_.command, items)));
+    EXPECT_EQ(reply.status, "FAILURE") << reply.body;
+    EXPECT_EQ(DetailCode(reply.detail), "400") << reply.body;
+    EXPECT_EQ(DetailMessage(reply.detail),
+              std::string("requestData item ") + bad.tag + " is not valid: \"" +
+                  bad.value + "\" (allowed: " + bad.allowed + ")")
+        << reply.body;
+    EXPECT_FALSE(reply.hasScan) << reply.body;
+    EXPECT_THAT(reply.devices, IsEmpty());
+  }
+  EXPECT_THAT(Records(), IsEmpty());
+  StopInOrder();
+  const std::vector<std::string> messages = ScanMessages(log);
+  EXPECT_THAT(messages, Contains(StartsWith("ERROR ScanRequestCommand Execute "
+                                            "requestData item ")));
+  EXPECT_THAT(messages, Not(Contains(HasSubstr("scan start"))));
+}
+
+TEST_P(ScanCommandTest, BudgetOfMoreThanOneNumberAnswers400NamingIt) {
+  Start({});
+  // A list or a range of budgets: each number is within range, but a budget
+  // is one number, which the message says instead of quoting the value.
+  for (const char* value : {"5,10", "10-20"}) {
+    SCOPED_TRACE(value);
+    const std::string items = std::string("<requestData><item x=\"") +
+                              service_.budgetTag + "\">" + value +
+                              "</item></requestData>";
+    const ScanReply reply =
+        ParseScanReply(Post(CommandRequest(service_.command, items)));
+    EXPECT_EQ(reply.status, "FAILURE") << reply.body;
+    EXPECT_EQ(DetailCode(reply.detail), "400") << reply.body;
+    EXPECT_THAT(
+        DetailMessage(reply.detail),
+        ::testing::AllOf(StartsWith(std::string("requestData item ") +
+                                    service_.budgetTag + " is not valid: "),
+                         ::testing::EndsWith("(allowed: 1-600)")));
+    EXPECT_FALSE(reply.hasScan);
+  }
+  EXPECT_THAT(Records(), IsEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Services, ScanCommandTest,
