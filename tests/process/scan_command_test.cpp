@@ -745,6 +745,53 @@ TEST_P(ScanCommandTest, BudgetOfMoreThanOneNumberAnswers400NamingIt) {
   EXPECT_THAT(Records(), IsEmpty());
 }
 
+// Wattlet alone searches two protocols.
+class Km50ScanTest : public DeviceCommandTest {
+ protected:
+  Km50ScanTest() : DeviceCommandTest(kWattlet) {}
+};
+
+TEST_F(Km50ScanTest, FindsAModbusKm50AfterEveryCompowayLineSetting) {
+  Start({"1:km50:modbus:2:3:3"});
+  // Node 0 exists only in CompoWay/F, so Modbus probes 1 and 2 alone.
+  const ScanReply reply = ParseScanReply(
+      Post(CommandRequest("ScanForKM50",
+                          "<requestData><item x=\"1\">1</item>"
+                          "<item x=\"4\">0-2</item></requestData>")));
+  EXPECT_EQ(reply.status, "SUCCESS") << reply.body;
+  EXPECT_THAT(reply.devices, ElementsAre(Attributes{{"channel", "1"},
+                                                    {"baudrate", "3"},
+                                                    {"address", "2"},
+                                                    {"param", "3"},
+                                                    {"protocol", "1"}}));
+  // 6 baud codes times 12 serial-parameter settings in CompoWay/F, three
+  // nodes each, then the first Modbus line setting up to slave 2.
+  EXPECT_EQ(reply.probes, 6 * 12 * 3 + 2);
+  EXPECT_EQ(reply.complete, "true");
+  const std::vector<std::string> sent = Sent();
+  ASSERT_GE(sent.size(), 4u);
+  const std::vector<std::string> first(sent.begin(), sent.begin() + 4);
+  EXPECT_THAT(first,
+              ElementsAre("port ch=1 baud=3 format=0x1a",
+                          "command ch=1 frame=" + Framed("0000008011234"),
+                          "command ch=1 frame=" + Framed("0100008011234"),
+                          "command ch=1 frame=" + Framed("0200008011234")));
+  const std::vector<std::string> last(sent.end() - 3, sent.end());
+  EXPECT_THAT(last,
+              ElementsAre("port ch=1 baud=3 format=0x1a",
+                          "command ch=1 frame=" + WithCrc("010800001234"),
+                          "command ch=1 frame=" + WithCrc("020800001234")));
+  // The Modbus settings are the connected ones: an update straight after
+  // the scan goes out in Modbus to slave 2.
+  const std::size_t scanned = sent.size();
+  EXPECT_THAT(Post(CommandRequest("UpdateSettingsForKM50",
+                                  RequestItems({"3", "2", "3"}))),
+              HasSubstr("<status>SUCCESS</status>"));
+  ASSERT_GT(Sent().size(), scanned + 1);
+  EXPECT_EQ(Sent()[scanned + 1],
+            "command ch=1 frame=" + WithCrc("020600000700"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Services, ScanCommandTest,
                          ::testing::Values(kSkyletScan, kWattletScan),
                          [](const ::testing::TestParamInfo<ScanService>& info) {
