@@ -3,7 +3,7 @@
 # then the process-level benchmark, which runs Skylet and Wattlet with the
 # stand-in in private namespaces (it needs root) and prints every figure for
 # both services side by side.
-#   scripts/bench.sh           the full run (about three minutes)
+#   scripts/bench.sh           the full run (about five minutes)
 #   scripts/bench.sh --quick   a smoke run: everything builds, runs and prints
 #   scripts/bench.sh --armhf   the memory figures of the armhf build under
 #                              qemu-arm (after scripts/cross-test.sh armhf);
