@@ -46,7 +46,8 @@ class DeviceSettingInterface {
   // and probes over it: sends frame i (entry i of `datalist`, of entry i of
   // `sizelist` bytes) to `addresses[i]`, in order, until one is answered
   // well as `params.checkKind` judges. `keepGoing` is asked before each
-  // frame; false ends the probing there. Returns the index of the frame
+  // frame; false ends the probing there, and so does an exchange that the
+  // communication service does not answer at all. Returns the index of the frame
   // answered well, or -1, and sets `*sent` to the number of frames that
   // went out. -1 with nothing sent for empty or unequal lists, an unknown
   // channel or a connection that cannot be opened.

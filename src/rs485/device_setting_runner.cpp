@@ -142,8 +142,15 @@ int DeviceSettingRunner::ProbeUntilAnswered(
   for (std::size_t i = 0; i < datalist.size(); ++i) {
     if (keepGoing && !keepGoing()) break;
     ++*sent;
-    const std::shared_ptr<ByteDataHolder> reply = SendCommand(
-        *controller, channel, addresses[i], baudCode, datalist[i], sizelist[i]);
+    bool serviceAnswered = false;
+    const std::shared_ptr<ByteDataHolder> reply =
+        SendCommand(*controller, channel, addresses[i], baudCode, datalist[i],
+                    sizelist[i], &serviceAnswered);
+    if (!serviceAnswered) {
+      LoggerLog::Error(kTag,
+                       operation + " communication service not answering");
+      break;
+    }
     if (!reply) {
       LoggerLog::Debug(kTag, "### received data null");
     } else if (Judge(params, datalist[i], sizelist[i], reply)) {
@@ -202,7 +209,8 @@ DeviceSettingRunner::SendCommandDeviceSettingConnection(
 
 std::shared_ptr<ByteDataHolder> DeviceSettingRunner::SendCommand(
     RS485ChannelController& controller, int channel, int address, int baudCode,
-    const std::uint8_t* data, int length) {
+    const std::uint8_t* data, int length, bool* serviceAnswered) {
+  if (serviceAnswered != nullptr) *serviceAnswered = false;
   LogSendCommand(channel, address, baudCode);
   const std::shared_ptr<DeviceComProcessAccessData> access =
       controller.GetAccessData();
@@ -227,7 +235,9 @@ std::shared_ptr<ByteDataHolder> DeviceSettingRunner::SendCommand(
   accessRequest->SetAccessData(access->GetBuffer(), access->GetSize(), access);
   controller.PushAccessRequest(accessRequest);
   // Completed in every case, with an empty reply when the exchange failed.
-  return reply.get();
+  std::shared_ptr<ByteDataHolder> replyBytes = reply.get();
+  if (serviceAnswered != nullptr) *serviceAnswered = request.ServiceAnswered();
+  return replyBytes;
 }
 
 PortComParams DeviceSettingRunner::GetPortComParams(unsigned param) const {

@@ -52,7 +52,10 @@ class DeviceSettingRunner {
       const std::vector<int>& sizelist);
 
   // As DeviceSettingInterface says. Unanswered probes are expected and
-  // logged at Debug only.
+  // logged at Debug only. The probing also ends, as a failure, at the first
+  // exchange that the communication service did not answer with a reply
+  // record (it cannot be reached, or the exchange failed): the rest could
+  // only fail the same way.
   int ProbeUntilAnswered(const DeviceConnectionParams& params,
                          const std::vector<int>& addresses,
                          const std::vector<const std::uint8_t*>& datalist,
@@ -89,9 +92,12 @@ class DeviceSettingRunner {
   // Whether `reply` answers the `length` bytes at `data` well.
   bool Judge(const DeviceConnectionParams& params, const std::uint8_t* data,
              int length, const std::shared_ptr<ByteDataHolder>& reply) const;
+  // Sends one frame; `*serviceAnswered`, when given, tells whether the
+  // communication service sent a reply record at all.
   std::shared_ptr<ByteDataHolder> SendCommand(
       RS485ChannelController& controller, int channel, int address,
-      int baudCode, const std::uint8_t* data, int length);
+      int baudCode, const std::uint8_t* data, int length,
+      bool* serviceAnswered = nullptr);
   // The service's baud-rate code for the device's setting.
   int BaudCode(int baudrate) const;
 

@@ -30,6 +30,7 @@ RS485AccessRequest* RS485SendCommandRequest::CreateAccessRequest() {
 }
 
 void RS485SendCommandRequest::OnResult(int code, const std::uint8_t* reply) {
+  serviceAnswered_ = reply != nullptr && code == RS485AccessRequest::kOk;
   if (reply == nullptr || code != RS485AccessRequest::kOk ||
       record::LoadInt32(reply + record::kStatusOffset) != 0) {
     Complete(nullptr);

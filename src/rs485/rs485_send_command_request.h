@@ -44,12 +44,18 @@ class RS485SendCommandRequest : public RS485AccessRequestCallback {
   void OnResult(int code, const std::uint8_t* reply) override;
   void OnDropped() override;
 
+  // Whether the communication service sent a reply record, whatever its
+  // status: false when it could not be reached or the exchange failed. Read
+  // it once the future has delivered.
+  bool ServiceAnswered() const { return serviceAnswered_; }
+
  private:
   void Complete(std::shared_ptr<ByteDataHolder> reply);
 
   const LoggerSettingXmlManager& settings_;
   std::promise<std::shared_ptr<ByteDataHolder>> promise_;
   std::atomic<bool> completed_{false};
+  std::atomic<bool> serviceAnswered_{false};
 };
 
 }  // namespace tool

@@ -158,6 +158,22 @@ TEST_F(DeviceSettingTest, ProbesEachAddressOverOneConnectionUntilOneAnswers) {
             -1);
   EXPECT_EQ(sent, 0);
   EXPECT_EQ(service_.CommandFrames().size(), 3u);
+
+  // Without a communication service the first probe ends the probing: the
+  // others could only fail the same way.
+  const auto nowhere = SettingsWithSocketPath(SocketPath() + ".absent");
+  ToolManager alone(skylet::kSkyletProfile, 0, *nowhere);
+  alone.CreateChannelControllers();
+  EXPECT_EQ(
+      alone.ProbeUntilAnswered(
+          params, {5, 6, 7}, datalist, sizelist, [] { return true; }, &sent),
+      -1);
+  EXPECT_EQ(sent, 1);
+  EXPECT_THAT(
+      LoggedMessages(),
+      Contains("ToolManager ProbeUntilAnswered communication service not "
+               "answering"));
+  alone.ReleaseChannelControllers();
 }
 
 TEST_F(DeviceSettingTest, EmptyOrUnequalListsAndUnknownChannelsSendNothing) {
