@@ -47,6 +47,14 @@ void DeviceScanCommand::SetTagValue(const std::string& tag,
   items_[tag] = value;
 }
 
+std::string DeviceScanCommand::BadItemMessage(const std::string& tag, int min,
+                                              int max) const {
+  const auto item = items_.find(tag);
+  return "requestData item " + tag + " is not valid: \"" +
+         (item == items_.end() ? "" : item->second) +
+         "\" (allowed: " + Range(min, max) + ")";
+}
+
 bool DeviceScanCommand::HasItem(const std::string& tag) const {
   return items_.count(tag) != 0;
 }
@@ -61,8 +69,7 @@ bool DeviceScanCommand::ReadList(const std::string& tag, int min, int max,
     return true;
   }
   if (ScanSettingList::Parse(item->second, min, max, values)) return true;
-  *message = "requestData item " + tag + " is not valid: \"" + item->second +
-             "\" (allowed: " + Range(min, max) + ")";
+  *message = BadItemMessage(tag, min, max);
   return false;
 }
 
@@ -74,15 +81,14 @@ bool DeviceScanCommand::ReadChannelsAndBudget(const std::string& tag,
                 message)) {
     return false;
   }
+  // The budget is one number: a list or range of them is malformed too.
   std::vector<int> budget;
   if (!ReadList(budgetTag, 1, kMaxBudgetSeconds, {kDefaultBudgetSeconds},
                 &budget, message)) {
     return false;
   }
   if (budget.size() != 1) {
-    *message = "requestData item " + budgetTag +
-               " is not valid: one number of seconds expected (allowed: " +
-               Range(1, kMaxBudgetSeconds) + ")";
+    *message = BadItemMessage(budgetTag, 1, kMaxBudgetSeconds);
     return false;
   }
   plan->budgetSeconds = budget.front();

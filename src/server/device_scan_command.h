@@ -103,6 +103,9 @@ class DeviceScanCommand : public ReceiveRequestCommand {
  private:
   struct ChannelResult;
 
+  // The message that refuses item `tag` and names its allowed range.
+  std::string BadItemMessage(const std::string& tag, int min, int max) const;
+
   // Searches one channel along `plan` until `deadline` and fills
   // `*result`.
   void SearchChannel(int channel, const Plan& plan,

@@ -15,8 +15,8 @@ class SimpleElement : public PVXMLElement {
  public:
   SimpleElement(std::string tagName, std::string text);
 
-  // Stores `value` under `name`, replacing an earlier value. Attributes are
-  // written in the order in which their names were first set.
+  // Stores `value` under `name`, replacing an earlier value. The XML
+  // writer puts the attributes in the order of their names.
   void SetAttribute(const std::string& name, const std::string& value);
 
   std::string GetTagName() const override;
