@@ -1,6 +1,5 @@
 #include "server/scan_setting_list.h"
 
-#include <algorithm>
 #include <cctype>
 #include <cstddef>
 #include <utility>
@@ -41,7 +40,11 @@ bool ParseNumber(const std::string& piece, int* value) {
 bool ScanSettingList::Parse(const std::string& text, int min, int max,
                             std::vector<int>* values) {
   values->clear();
+  if (max < min) return false;
   std::vector<int> parsed;
+  // Marks the values taken, so that a long list of repeated ranges costs no
+  // more than one pass over each range.
+  std::vector<bool> taken(static_cast<std::size_t>(max - min) + 1, false);
   std::size_t start = 0;
   while (true) {
     const std::size_t comma = text.find(',', start);
@@ -59,7 +62,8 @@ bool ScanSettingList::Parse(const std::string& text, int min, int max,
     }
     if (from < min || to > max) return false;
     for (int value = from; value <= to; ++value) {
-      if (std::find(parsed.begin(), parsed.end(), value) == parsed.end()) {
+      if (!taken[static_cast<std::size_t>(value - min)]) {
+        taken[static_cast<std::size_t>(value - min)] = true;
         parsed.push_back(value);
       }
     }

@@ -15,7 +15,9 @@ class ScanSettingList {
   // Sets `*values` to the settings of `text` in the order given, each once
   // (a repeat is dropped). False, leaving `*values` empty, for an empty
   // text or piece, something that is not a decimal number, a range whose
-  // end lies before its start, or a value outside `min` to `max`.
+  // end lies before its start, or a value outside `min` to `max`. The
+  // range `min` to `max` is a device table's, a few hundred values at most:
+  // the parse keeps one mark per value.
   static bool Parse(const std::string& text, int min, int max,
                     std::vector<int>* values);
 };
